@@ -1,0 +1,25 @@
+#pragma once
+
+// Shared pieces of the benchmark programs.
+//
+// Every measured operation is registered twice, as "<operation>/arvex/<args>" and as
+// "<operation>/raw/<args>", the second doing the same work on a plain standard container or a
+// plain loop. After the run the reporter prints, for each such pair, the ratio of the arvex time
+// to the raw time measured in the same run.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace arvex::bench {
+
+/// The sizes to register. In a smoke run (ARVEX_BENCH_SMOKE set, as the test command does)
+/// only the first, smallest size is kept.
+std::vector<std::int64_t> sizes(std::initializer_list<std::int64_t> all);
+
+/// True in a smoke run.
+bool smokeRun();
+
+}  // namespace arvex::bench

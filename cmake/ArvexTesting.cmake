@@ -1,0 +1,23 @@
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+# arvex_add_test(<name> SOURCES <files...> [LIBS <targets...>] [CONCURRENCY])
+# A GoogleTest program whose cases are registered with CTest one by one. CONCURRENCY marks a
+# program that also runs in the ThreadSanitizer build; with ARVEX_CONCURRENCY_TESTS_ONLY only
+# those are built.
+function(arvex_add_test name)
+    cmake_parse_arguments(ARG "CONCURRENCY" "" "SOURCES;LIBS" ${ARGN})
+    if(ARVEX_CONCURRENCY_TESTS_ONLY AND NOT ARG_CONCURRENCY)
+        return()
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    arvex_warnings(${name})
+    set(labels unit)
+    if(ARG_CONCURRENCY)
+        list(APPEND labels concurrency)
+    endif()
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS "${labels}")
+endfunction()

@@ -1,0 +1,6 @@
+#pragma once
+
+// The whole public API of arvex_utilities.
+
+#include "arvex/utilities/export.hpp"
+#include "arvex/utilities/fullpath.hpp"

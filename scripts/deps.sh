@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, and nothing when they are all present.
+# Run as root on a Debian machine. `apt-get update` runs only when something is missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ clang libboost-dev libgtest-dev libgmock-dev libbenchmark-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+echo "deps: installing ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+    echo "deps: missing packages and not root; install them with apt-get: ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds the optimised configuration and runs the
+# example program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j "${JOBS:-$(nproc)}" --target example_paths
+./build/release/examples/example_paths
