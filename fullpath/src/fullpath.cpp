@@ -73,22 +73,41 @@ std::u16string getNameWithEscCharacters(std::u16string const& name) {
 
 std::vector<std::u16string> getComponentNames(std::u16string const& namedPath) {
     std::vector<std::u16string> names;
-    std::u16string current;
+    // Most names hold no escaped slash and are copied out of the path in one piece; a name is
+    // assembled in `escaped` only once it holds one.
+    std::u16string escaped;
+    bool hasEscapes = false;
+    std::size_t start = 0;  // first code unit of the current name not yet taken
+    auto finishName = [&](std::size_t end) {
+        if (hasEscapes) {
+            escaped.append(namedPath, start, end - start);
+            names.push_back(std::move(escaped));
+            escaped.clear();
+            hasEscapes = false;
+        } else {
+            names.emplace_back(namedPath, start, end - start);
+        }
+    };
+
     std::size_t pos = 0;
     while (true) {
         std::size_t const slash = namedPath.find(kSlash, pos);
         if (slash == std::u16string::npos) {
-            current.append(namedPath, pos, std::u16string::npos);
-            names.push_back(std::move(current));
+            finishName(namedPath.size());
             return names;
         }
-        current.append(namedPath, pos, slash - pos);
         std::size_t const run = slashRun(namedPath, slash);
-        current.append(run / 2, kSlash);
+        std::size_t const pairs = run / 2;
+        if (pairs > 0) {
+            escaped.append(namedPath, start, slash - start);
+            escaped.append(pairs, kSlash);
+            hasEscapes = true;
+            start = slash + 2 * pairs;
+        }
         if (run % 2 != 0) {
             // The unpaired slash at the end of the run separates this name from the next.
-            names.push_back(std::move(current));
-            current.clear();
+            finishName(slash + 2 * pairs);
+            start = slash + run;
         }
         pos = slash + run;
     }
