@@ -118,5 +118,31 @@ TEST(HostArrays, DuplicatesAreDeep) {
     EXPECT_EQ(zvGetString_UTF8(zvGetCell(zvGetField(s.get(), 0, "List"), 0)), "y");
 }
 
+TEST(HostArrays, TextOfHostValuesForSignaturesStringTypes) {
+    using olan::factory::extractString;
+    using Vector = olan::factory::Marshaler<olan::factory::UnicodeStringVectorPolicy>;
+    using Scalar = olan::factory::Marshaler<olan::factory::UnicodeStringPolicy>;
+
+    Value text = str(u"a/b\u00e9");
+    EXPECT_EQ(Scalar::FromM(text.get()), u"a/b\u00e9");
+    Value nothing(zvCreateEmpty());
+    EXPECT_EQ(extractString(nothing.get()), u"");
+    Value number(zvCreateDouble(1));
+    EXPECT_HOST_ERROR(extractString(number.get()), olan::errors::StringExpected);
+
+    const std::vector<std::u16string> names{u"Motor/Generator", u"", u"\u6a21\u578b"};
+    Value list(Vector::ToM(names));
+    EXPECT_EQ(zvGetDimensions(list.get())[0], 1u);
+    EXPECT_EQ(zvGetElementCount(list.get()), 3u);
+    EXPECT_EQ(Vector::FromM(list.get()), names);
+    Value gaps(zvCreateCellArray(2, {1, 2}));
+    zvSetCell(gaps.get(), 1, zvCreateString_UTF8("x"));
+    EXPECT_EQ(Vector::FromM(gaps.get()), (std::vector<std::u16string>{u"", u"x"}));
+    EXPECT_EQ(Vector::FromM(text.get()), std::vector<std::u16string>{u"a/b\u00e9"});
+    EXPECT_TRUE(Vector::FromM(nothing.get()).empty());
+    zvSetCell(gaps.get(), 0, zvCreateDouble(2));
+    EXPECT_HOST_ERROR(Vector::FromM(gaps.get()), olan::errors::StringExpected);
+}
+
 }  // namespace
 }  // namespace olan_test
