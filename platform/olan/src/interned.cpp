@@ -1,0 +1,33 @@
+#include "olan/interned.hpp"
+
+#include <mutex>
+#include <string>
+#include <unordered_set>
+
+namespace olan {
+
+namespace {
+
+struct Pool {
+    std::mutex mutex;
+    // Nodes of an unordered_set never move, so the stored strings keep their addresses.
+    std::unordered_set<std::string> names;
+};
+
+Pool& pool() {
+    // Never destroyed: names may be used during static destruction of other libraries.
+    static Pool* instance = new Pool;
+    return *instance;
+}
+
+}  // namespace
+
+InternedName internal::makeInterned(std::string_view name) {
+    Pool& p = pool();
+    std::lock_guard lock(p.mutex);
+    return InternedName(&*p.names.emplace(name).first);
+}
+
+InternedName::InternedName() noexcept : InternedName(internal::makeInterned({})) {}
+
+}  // namespace olan
