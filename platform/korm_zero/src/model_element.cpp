@@ -187,13 +187,14 @@ void ModelElement::Impl::destroyRecursively(bool disassociate, bool detachFromCo
 }
 
 void ModelElement::Impl::doDestroy(bool disassociate, bool toProxies) {
-    if (toProxies) {
-        convertReferencesToProxies();
-    } else {
-        disassociateIncoming();
-    }
+    // What the element itself holds stays: undo may bring it back. The model drops it
+    // (basicDisassociateAll) when the element can no longer come back.
     if (disassociate) {
-        basicDisassociateAll();
+        if (toProxies) {
+            convertReferencesToProxies();
+        } else {
+            disassociateIncoming();
+        }
     }
     if (m_state == State::MEMBER && m_model != nullptr) {
         m_model->elementRemoved(this, false);

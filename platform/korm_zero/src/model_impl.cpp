@@ -229,6 +229,13 @@ void Model::Impl::release(ModelElement::Impl* element) noexcept {
         it != m_removed.end() && it->second == element) {
         m_removed.erase(it);
     }
+    // Whatever the element still holds can go: nothing will restore it. Announcements made
+    // on the way are not recorded (the element is no member any more).
+    element->m_state = ModelElement::Impl::State::DETACHED;
+    try {
+        element->basicDisassociateAll();
+    } catch (...) {
+    }
     if (element->m_proxyId) {
         // Converted to a proxy for good: it lives on as a plain proxy of this model.
         element->m_state = ModelElement::Impl::State::PROXY;

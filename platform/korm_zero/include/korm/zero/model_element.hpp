@@ -205,9 +205,11 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
     virtual std::u16string identifier() const;
     /// The last step of destruction. Classes destroy what they own first (with
     /// destroyRecursively(disassociate, false, toProxies)), clear their collections, then call
-    /// this version, which drops incoming references (disassociateIncoming or, with
-    /// `toProxies`, convertReferencesToProxies), calls basicDisassociateAll when
-    /// `disassociate`, and takes the element out of the model (recorded, undoable).
+    /// this version, which, when `disassociate`, drops incoming references
+    /// (disassociateIncoming or, with `toProxies`, convertReferencesToProxies), and takes the
+    /// element out of the model (recorded, undoable). What the element holds stays with it,
+    /// since undo may bring it back; the model calls basicDisassociateAll once the element
+    /// can never come back.
     virtual void doDestroy(bool disassociate, bool toProxies);
     /// Containment bookkeeping from the other end of an association: add or remove `element`
     /// in this element's `property`. The framework's versions report UnknownProperty.
@@ -229,7 +231,8 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
     virtual void aboutToDestroy();
     /// Hook run after notifyCreated; does nothing.
     virtual void didCreate();
-    /// Drops every reference the element holds, without announcement. The framework's
+    /// Drops every reference the element holds, without announcement. The model calls it
+    /// when the element can never come back (and when the model goes away). The framework's
     /// version does nothing.
     virtual void basicDisassociateAll();
     /// Turns this live element into a proxy standing for `id`: it leaves its container and
