@@ -32,7 +32,13 @@ void Transaction::commit(boost::optional<Value> const& value) {
     if (m_model == nullptr) {
         return;
     }
-    if (m_level != m_model->getTransactionDepth()) {
+    auto const depth = m_model->getTransactionDepth();
+    if (depth < m_level) {
+        // An enclosing transaction was rolled back, and this level with it.
+        std::exchange(m_model, nullptr)->removeRef();
+        return;
+    }
+    if (depth > m_level) {
         reportException(korm0::messages::TransactionOutOfOrder(m_model->getName()));
     }
     // From here on the transaction is over, even if a listener throws.

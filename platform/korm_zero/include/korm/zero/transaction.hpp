@@ -35,7 +35,7 @@ class KORM_ZERO_EXPORT Transaction {
     /// Ends the transaction keeping its changes. For the outermost one this makes the undo
     /// step (unless it was begun non-undoable) and tells the model's listeners; `value`, the
     /// transaction's result, travels with the step and the listeners' event. Committing twice
-    /// does nothing.
+    /// does nothing, and so does committing a level an enclosing rollback already undid.
     void commit(boost::optional<Value> const& value = boost::none);
     /// True until committed or rolled back.
     bool isOpen() const noexcept { return m_model != nullptr; }
