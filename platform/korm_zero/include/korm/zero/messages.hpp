@@ -1,0 +1,84 @@
+#pragma once
+
+// The framework's messages: one small type per key in namespace korm0::messages, all of the
+// component "korm0:messages", and reportException, which throws one of them as
+// tarsk::core::except::Exception<M>.
+//
+// Each type's constructor takes the message arguments (integers, 8-bit strings, UTF-16
+// strings) in the order of its English text, which is the framework's default catalogue entry.
+
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "korm/zero/export.hpp"
+#include "tarsk/core/except/exception.hpp"
+#include "tarsk/core/except/message.hpp"
+
+namespace korm0::messages {
+
+using Argument = tarsk::core::except::MessageArgument;
+
+inline constexpr std::string_view COMPONENT = "korm0:messages";
+
+/// Base of every message of the component.
+class KORM_ZERO_EXPORT Korm0Message : public tarsk::core::except::Message {
+  protected:
+    Korm0Message(std::string_view key, std::string_view pattern, std::vector<Argument> args)
+        : Message(COMPONENT, key, pattern, std::move(args)) {}
+};
+
+// A message type: Name(args...) with its key "Name" and its English text.
+#define KORM0_DEFINE_MESSAGE(Name, Pattern)                                                  \
+    class KORM_ZERO_EXPORT Name : public Korm0Message {                                      \
+      public:                                                                                \
+        static constexpr std::string_view KEY = #Name;                                       \
+        static constexpr std::string_view PATTERN = Pattern;                                 \
+        Name() : Korm0Message(KEY, PATTERN, {}) {}                                           \
+        template <class... A>                                                                \
+        requires(sizeof...(A) > 0 &&                                                         \
+                 (std::is_constructible_v<Argument, A&&> && ...)) explicit Name(A&&... args) \
+            : Korm0Message(KEY, PATTERN, {Argument(std::forward<A>(args))...}) {}            \
+    }
+
+// Raised by the library and the collections.
+KORM0_DEFINE_MESSAGE(UniquenessConstraint, "The value {0} is already taken; it must be unique.");
+KORM0_DEFINE_MESSAGE(CannotModifyProxy, "An unresolved reference (proxy) cannot be modified.");
+KORM0_DEFINE_MESSAGE(CannotCreateCrossModelAssociation,
+                     "Element {0} of model \"{1}\" cannot be associated with an element of "
+                     "model \"{2}\".");
+KORM0_DEFINE_MESSAGE(CannotAddIncompatibleTypes,
+                     "An element of type {0} cannot be added where {1} is expected.");
+KORM0_DEFINE_MESSAGE(CannotCastIncompatibleTypes, "A value of type {0} cannot be read as asked.");
+KORM0_DEFINE_MESSAGE(CannotAddSecondObject,
+                     "The element is already held and cannot be added "
+                     "a second time.");
+KORM0_DEFINE_MESSAGE(CannotAddNonExistentObject, "An empty or destroyed element cannot be added.");
+KORM0_DEFINE_MESSAGE(InvalidValue, "The value {0} is not valid here.");
+KORM0_DEFINE_MESSAGE(CannotCreateWithoutModel, "An element cannot be created without a model.");
+
+// Raised by the framework itself.
+KORM0_DEFINE_MESSAGE(CannotModifyFrozenModel, "Model \"{0}\" is frozen and cannot be changed.");
+KORM0_DEFINE_MESSAGE(ChangeOutsideTransaction, "Model \"{0}\" was changed outside a transaction.");
+KORM0_DEFINE_MESSAGE(TransactionOutOfOrder,
+                     "A transaction of model \"{0}\" was ended while a transaction nested in it "
+                     "was still open.");
+KORM0_DEFINE_MESSAGE(UnknownProperty, "Element {0} has no property {1}.");
+KORM0_DEFINE_MESSAGE(CannotInvokeOperation, "Operation {0} cannot be invoked on element {1}.");
+KORM0_DEFINE_MESSAGE(CannotUndoInTransaction,
+                     "Model \"{0}\" cannot undo or redo while a transaction is open.");
+
+#undef KORM0_DEFINE_MESSAGE
+
+}  // namespace korm0::messages
+
+namespace korm::zero {
+
+/// Throws `message` as tarsk::core::except::Exception<M>.
+template <class M>
+[[noreturn]] void reportException(M const& message) {
+    throw tarsk::core::except::Exception<M>(message);
+}
+
+}  // namespace korm::zero

@@ -1,0 +1,101 @@
+#pragma once
+
+// Model: the counted handle of a model, with the freeze guards. Model::Impl is in
+// model_impl.hpp.
+
+#include <boost/uuid/uuid.hpp>
+#include <cstddef>
+#include <string>
+
+#include "korm/zero/export.hpp"
+#include "korm/zero/fwd.hpp"
+
+namespace korm::zero {
+
+/// What Model::Impl::findElement looks at.
+enum FindElementBehavior : int {
+    /// Only live elements (announced, not destroyed, not proxies).
+    FIND_LIVE = 0,
+    /// Live elements first; otherwise the element most recently removed under that UUID that
+    /// undo or redo can still bring back (destroyed, or with its creation undone). Such an
+    /// element is returned with its validity flag clear.
+    FIND_INCLUDING_REMOVED = 1,
+};
+
+/// A counted handle of a model. Copying takes a reference; the model lives while a handle, a
+/// transaction or an element being built refers to it. Elements of the model do not keep it
+/// alive: when the model goes away its elements become invalid and detached.
+///
+/// A model and its elements are used from one thread at a time; handles may be copied and
+/// dropped on any thread.
+class KORM_ZERO_EXPORT Model {
+  public:
+    class Impl;
+    class Freezer;
+    class Thawer;
+
+    /// A new, empty, usable model. A non-empty name registers the model as open under that
+    /// name (see OpenModels), which is how proxies into it are resolved from other models; a
+    /// name already taken by an open model reports UniquenessConstraint.
+    static Model create(std::u16string const& name = {});
+
+    Model() noexcept = default;
+    /// Takes a reference to `impl` (null gives an empty handle).
+    explicit Model(Impl* impl) noexcept;
+    Model(Model const& other) noexcept;
+    Model(Model&& other) noexcept;
+    Model& operator=(Model const& other) noexcept;
+    Model& operator=(Model&& other) noexcept;
+    ~Model();
+
+    Impl* getImpl() const noexcept { return m_impl; }
+    Impl* operator->() const noexcept { return m_impl; }
+    explicit operator bool() const noexcept { return m_impl != nullptr; }
+    friend bool operator==(Model const& a, Model const& b) noexcept { return a.m_impl == b.m_impl; }
+
+    // Shorthands for the operations of Model::Impl most callers need.
+    Transaction beginTransaction(bool nonUndoable = false) const;
+    void undo() const;
+    void redo() const;
+    bool canUndo() const;
+    bool canRedo() const;
+    /// The live element with that UUID, or an empty handle.
+    ModelElement findElement(boost::uuids::uuid const& id) const;
+
+  private:
+    Impl* m_impl = nullptr;
+};
+
+/// Freezes a model for its lifetime: while a model is frozen and no Thawer of it lives, every
+/// change of it (creation, modification, destruction, undo, redo) reports
+/// CannotModifyFrozenModel. Freezers and thawers nest by counting. Reads are always allowed.
+class KORM_ZERO_EXPORT Model::Freezer {
+  public:
+    explicit Freezer(Model model);
+    Freezer(Freezer const&) = delete;
+    Freezer& operator=(Freezer const&) = delete;
+    ~Freezer();
+
+    /// A guard that lets the model accept changes while it lives.
+    Thawer thaw() const;
+    Model const& getModel() const noexcept { return m_model; }
+
+  private:
+    Model m_model;
+};
+
+/// Lets a frozen model accept changes while it lives (see Freezer). Movable, not copyable.
+class KORM_ZERO_EXPORT Model::Thawer {
+  public:
+    explicit Thawer(Model model);
+    Thawer(Thawer&& other) noexcept;
+    Thawer& operator=(Thawer&& other) noexcept;
+    Thawer(Thawer const&) = delete;
+    Thawer& operator=(Thawer const&) = delete;
+    ~Thawer();
+
+  private:
+    Model m_model;
+};
+
+}  // namespace korm::zero

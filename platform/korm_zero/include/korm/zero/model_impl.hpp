@@ -1,0 +1,233 @@
+#pragma once
+
+// Model::Impl: a model's elements, transactions, undo history, listeners and proxy
+// resolution; ModelListener and ModelChangeEvent.
+
+#include <atomic>
+#include <boost/optional.hpp>
+#include <boost/uuid/uuid.hpp>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "korm/zero/changes.hpp"
+#include "korm/zero/export.hpp"
+#include "korm/zero/model.hpp"
+#include "korm/zero/model_element.hpp"
+#include "korm/zero/proxy.hpp"
+#include "korm/zero/services/hashers.hpp"
+#include "korm/zero/transaction.hpp"
+#include "korm/zero/value.hpp"
+
+namespace korm::zero {
+
+/// What one outermost commit, undo or redo did to a model.
+class KORM_ZERO_EXPORT ModelChangeEvent {
+  public:
+    enum class Cause { COMMIT, UNDO, REDO };
+
+    Cause cause = Cause::COMMIT;
+    Model model;
+    /// Elements that became live (created; or brought back by undo or redo).
+    std::vector<ModelElement> created;
+    /// Elements that stopped being live (destroyed or converted to proxies; or removed by
+    /// undo or redo).
+    std::vector<ModelElement> destroyed;
+    /// One change record per changed element (createChanges), whose bits are the indices of
+    /// the properties that changed (0: the containment).
+    std::vector<std::unique_ptr<ModelElement::Impl::Changes>> changed;
+    /// The value given to the commit (for undo and redo, the one of the step).
+    boost::optional<Value> value;
+};
+
+/// Told after every outermost commit, undo and redo that changed something. Listeners are not
+/// owned; unregister one before it goes away. An exception thrown by a listener reaches the
+/// caller of commit, undo or redo after all listeners were told; the change itself stands.
+class KORM_ZERO_EXPORT ModelListener {
+  public:
+    virtual ~ModelListener();
+    virtual void modelChanged(ModelChangeEvent const& event) = 0;
+};
+
+/// A model.
+///
+/// Elements: every live element is indexed by UUID (findElement in constant time). The model
+/// holds one reference to each element that belongs to it, live or removed-but-revivable (by
+/// undo or redo); elements hold no reference to their model.
+///
+/// Transactions (transaction.hpp) record, per nesting level, the old values of changed
+/// properties (the element's own createStorage/copyValue on the first notifyModifying of each
+/// index per level, copyStateFromStorage on the way back), creations and destructions. Rolling
+/// a level back restores its old values newest first, un-creates what it created and brings
+/// back what it destroyed. A committed nested level folds into the enclosing one; the
+/// outermost commit drops the old values that equal the current ones (revertUnchanged) and
+/// stores the rest as one undo step, unless the step is empty.
+///
+/// Undo restores the step's old values (having first saved the current ones for redo),
+/// un-creates its creations and brings back its destructions; redo does the reverse. A new
+/// undo step clears the redo history.
+///
+/// Threads: a model is used from one thread at a time; only its reference count and its
+/// freeze counters may be touched from others.
+class KORM_ZERO_EXPORT Model::Impl {
+  public:
+    Impl(Impl const&) = delete;
+    Impl& operator=(Impl const&) = delete;
+    ~Impl();
+
+    void addRef() const noexcept { m_refCount.fetch_add(1, std::memory_order_relaxed); }
+    void removeRef() const noexcept;
+    /// Takes a reference unless the count already reached zero (the model is going away).
+    bool tryAddRef() const noexcept;
+
+    std::u16string const& getName() const noexcept { return m_name; }
+    boost::uuids::uuid const& getUuid() const noexcept { return m_uuid; }
+
+    // ---- transactions -------------------------------------------------------------------
+
+    /// Begins a transaction; one begun while another is open nests in it. `nonUndoable`
+    /// makes the outermost commit store no undo step and clear the undo and redo history
+    /// instead (for changes that are not the user's, such as building a meta model).
+    Transaction beginTransaction(bool nonUndoable);
+    bool isInTransaction() const noexcept { return !m_levels.empty(); }
+    std::size_t getTransactionDepth() const noexcept { return m_levels.size(); }
+    /// True while rollback, undo or redo restore old values; changes announced then are not
+    /// recorded and transactions begun then are inert.
+    bool isRestoring() const noexcept { return m_restoring > 0; }
+
+    // ---- elements -----------------------------------------------------------------------
+
+    /// The element with that UUID, or null (see FindElementBehavior). No reference is taken.
+    ModelElement::Impl* findElement(boost::uuids::uuid const& id,
+                                    FindElementBehavior behavior = FIND_LIVE) const;
+    /// The number of live elements.
+    std::size_t getElementCount() const noexcept { return m_liveCount; }
+    /// Every live element, in no particular order.
+    std::vector<ModelElement> getElements() const;
+
+    // ---- proxies ------------------------------------------------------------------------
+
+    /// The element `proxy` stands for: in this model by its UUID when the proxy names no
+    /// other model, else in the open model of that name (asking the OpenModels opener when
+    /// none is open). Gives `proxy` itself when the target cannot be found, an empty handle
+    /// for an empty one, and any non-proxy element unchanged. `owner` is the element that
+    /// holds the proxy (may be null).
+    ModelElement resolveProxy(ModelElement::Impl const* owner, ModelElement const& proxy);
+    /// The same without opening anything.
+    ModelElement peekResolveProxy(ModelElement::Impl const* owner, ModelElement const& proxy) const;
+    /// Above 0 while the framework resolves proxies on this thread (including while the
+    /// opener runs). Accessors that resolve proxies themselves check it and leave proxies
+    /// alone, so that resolution never recurses.
+    static int getProxyResolutionCounter() noexcept;
+
+    /// Raises the proxy-resolution counter while it lives.
+    class KORM_ZERO_EXPORT ProxyResolutionScope {
+      public:
+        ProxyResolutionScope() noexcept;
+        ~ProxyResolutionScope();
+        ProxyResolutionScope(ProxyResolutionScope const&) = delete;
+        ProxyResolutionScope& operator=(ProxyResolutionScope const&) = delete;
+    };
+
+    // ---- undo and redo ------------------------------------------------------------------
+
+    bool canUndo() const noexcept { return !m_undo.empty(); }
+    bool canRedo() const noexcept { return !m_redo.empty(); }
+    std::size_t getUndoCount() const noexcept { return m_undo.size(); }
+    std::size_t getRedoCount() const noexcept { return m_redo.size(); }
+    /// Undoes the last step (nothing when there is none). Reports CannotUndoInTransaction
+    /// inside a transaction and CannotModifyFrozenModel on a frozen model.
+    void undo();
+    void redo();
+    /// Drops the undo and redo history; what only the history could bring back is released.
+    void clearUndoHistory();
+
+    // ---- listeners and freezing ---------------------------------------------------------
+
+    void addListener(ModelListener* listener);
+    void removeListener(ModelListener* listener);
+
+    /// Frozen, and not thawed (see Model::Freezer).
+    bool isFrozen() const noexcept;
+
+  private:
+    friend class Model;
+    friend class Model::Freezer;
+    friend class Model::Thawer;
+    friend class Transaction;
+    friend class ModelElement::Impl;
+
+    struct Level {
+        std::uint32_t id;
+        std::size_t changedMark;
+        std::size_t createdMark;
+        std::size_t destroyedMark;
+    };
+    struct DestroyedEntry {
+        ModelElement::Impl* element;
+        bool converted;  // became a proxy rather than being destroyed
+    };
+    struct UndoStep;
+
+    explicit Impl(std::u16string name);
+
+    // Called by elements.
+    void checkModifiable() const;
+    void elementCreated(ModelElement::Impl* element);
+    void elementModifying(ModelElement::Impl* element, std::size_t index);
+    void elementRemoved(ModelElement::Impl* element, bool converted);
+    void proxyAnnounced(ModelElement::Impl* proxy);
+    void proxyGone(ModelElement::Impl* proxy) noexcept;
+
+    // Called by transactions.
+    void commitLevel(std::size_t level, boost::optional<Value> const& value);
+    void rollbackLevel(std::size_t level) noexcept;
+    void commitOutermost();
+    void rollbackTop() noexcept;
+
+    // Membership.
+    void indexInsert(ModelElement::Impl* element);
+    void indexErase(ModelElement::Impl* element) noexcept;
+    void revive(ModelElement::Impl* element);
+    void unlive(ModelElement::Impl* element);
+    void release(ModelElement::Impl* element, bool keepAsProxy) noexcept;
+    void dropRedo() noexcept;
+    void dropUndoStep(UndoStep& step) noexcept;
+    void dropRedoStep(UndoStep& step) noexcept;
+    void notifyListeners(ModelChangeEvent& event);
+    ModelElement resolve(ModelElement::Impl const* owner, ModelElement const& proxy,
+                         bool mayOpen) const;
+
+    mutable std::atomic<std::int32_t> m_refCount{0};
+    std::u16string m_name;
+    boost::uuids::uuid m_uuid;
+
+    using Index =
+        std::unordered_map<boost::uuids::uuid, ModelElement::Impl*, services::hashers::KORM0Hasher>;
+    // Live elements, and removed ones that undo or redo can bring back (see model_impl.cpp).
+    Index m_index;
+    std::size_t m_liveCount = 0;
+    std::unordered_set<ModelElement::Impl*> m_proxies;
+
+    std::vector<Level> m_levels;
+    std::uint32_t m_nextLevelId = 1;
+    bool m_nonUndoable = false;
+    boost::optional<Value> m_commitValue;
+    std::vector<ModelElement::Impl*> m_changedLog;  // one entry per old-value record made
+    std::vector<ModelElement::Impl*> m_createdLog;
+    std::vector<DestroyedEntry> m_destroyedLog;
+    int m_restoring = 0;
+
+    std::vector<std::unique_ptr<UndoStep>> m_undo;
+    std::vector<std::unique_ptr<UndoStep>> m_redo;
+    std::vector<ModelListener*> m_listeners;
+
+    std::atomic<int> m_freezeCount{0};
+    std::atomic<int> m_thawCount{0};
+};
+
+}  // namespace korm::zero

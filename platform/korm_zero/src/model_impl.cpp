@@ -1,0 +1,815 @@
+// Model::Impl: membership of elements, transactions, rollback, undo and redo, listeners.
+//
+// Membership. An announced element belongs to its model, which holds one reference to it,
+// until it can never come back: its creation is rolled back, or the history that could revive
+// it is dropped, or the model goes away. It is then detached (no model, invalid, no container)
+// and released. m_index maps each UUID to its live member, or to the member most recently
+// removed under it while that one can still come back: removal and revival then only flip
+// the validity flag, and a UUID freed by a destruction can be taken by a new element (which
+// takes over the entry; reviving the old one later takes it back).
+//
+// Transaction levels. Every begun transaction pushes a Level with a fresh id and the sizes of
+// the three logs. An element's first notifyModifying at a level makes an old-value record
+// (Storage) tagged with the level's id and pushes it on the element's chain (newest first);
+// later announcements at that level only add the missing indices to it. Elements created at
+// the current level need no old values. Rolling a level back walks its part of the changed log
+// backwards, restoring and popping one record per entry, then un-creates the level's creations
+// and revives its destructions. Committing a nested level relabels its records and creations
+// with the parent's id: the level folds into the parent, and the parent's rollback restores
+// the folded records in the right (reverse) order. The outermost commit turns the chains into
+// one undo step.
+
+#include <boost/uuid/uuid_io.hpp>
+#include <exception>
+#include <utility>
+
+#include "korm/zero/messages.hpp"
+#include "korm/zero/model_impl.hpp"
+#include "open_models.hpp"
+#include "tarsk/core/text.hpp"
+
+namespace korm::zero {
+
+using Storage = ModelElement::Impl::Storage;
+
+struct Model::Impl::UndoStep {
+    struct Changed {
+        ModelElement::Impl* element;
+        std::unique_ptr<Storage> before;  // chain, newest first
+        std::unique_ptr<Storage> after;   // made at the first undo
+    };
+    std::vector<ModelElement::Impl*> created;
+    std::vector<DestroyedEntry> destroyed;
+    // While the step is undone, the proxy ids taken from elements whose conversion was undone
+    // (parallel to `destroyed`).
+    std::vector<std::unique_ptr<ProxyId>> undoneProxyIds;
+    std::vector<Changed> changed;
+    boost::optional<Value> value;
+
+    bool empty() const noexcept { return created.empty() && destroyed.empty() && changed.empty(); }
+};
+
+namespace {
+
+std::u16string uuidText(boost::uuids::uuid const& id) {
+    return tarsk::core::text::toUtf16(boost::uuids::to_string(id));
+}
+
+// Restoring old values must not record anything.
+class RestoringScope {
+  public:
+    explicit RestoringScope(int& counter) noexcept : m_counter(counter) { ++m_counter; }
+    ~RestoringScope() { --m_counter; }
+    RestoringScope(RestoringScope const&) = delete;
+    RestoringScope& operator=(RestoringScope const&) = delete;
+
+  private:
+    int& m_counter;
+};
+
+template <class T>
+void clearAndTrim(std::vector<T>& log) {
+    // Keep a modest capacity for the next transaction; give back what a huge one took.
+    if (log.capacity() > 4096) {
+        std::vector<T>().swap(log);
+    } else {
+        log.clear();
+    }
+}
+
+thread_local int t_proxyResolutionCounter = 0;
+
+}  // namespace
+
+// ---- construction, references -----------------------------------------------------------
+
+Model::Impl::Impl(std::u16string name)
+    : m_name(std::move(name)), m_uuid(ElementImpl::generateNewUuid()) {}
+
+void Model::Impl::removeRef() const noexcept {
+    if (m_refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        delete this;
+    }
+}
+
+bool Model::Impl::tryAddRef() const noexcept {
+    auto count = m_refCount.load(std::memory_order_relaxed);
+    while (count > 0) {
+        if (m_refCount.compare_exchange_weak(count, count + 1, std::memory_order_acq_rel)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Model::Impl::~Impl() {
+    if (!m_name.empty()) {
+        detail::unregisterOpenModel(m_name, this);
+    }
+    // No transaction is open (transactions hold references) and no record is unannounced
+    // (those hold references too). Detach every member: live ones and those the history
+    // could revive.
+    std::vector<ModelElement::Impl*> members;
+    members.reserve(m_index.size());
+    auto const collect = [&members](ModelElement::Impl* element) {
+        if (element->m_state == ModelElement::Impl::State::MEMBER) {
+            element->m_state = ModelElement::Impl::State::DETACHED;
+            members.push_back(element);
+        }
+    };
+    for (auto const& entry : m_index) {
+        collect(entry.second);
+    }
+    for (auto const& step : m_undo) {
+        for (auto const& entry : step->destroyed) {
+            collect(entry.element);
+        }
+    }
+    for (auto const& step : m_redo) {
+        for (auto* element : step->created) {
+            collect(element);
+        }
+    }
+    for (auto* proxy : m_proxies) {
+        proxy->m_state = ModelElement::Impl::State::DETACHED;
+        proxy->m_model = nullptr;
+    }
+    for (auto* element : members) {
+        element->m_model = nullptr;
+        if (element->isValid()) {
+            element->invalidate();
+        }
+        element->m_proxyId.reset();
+    }
+    m_undo.clear();
+    m_redo.clear();
+    // Members may hold each other (collections of handles); dropping what they hold breaks
+    // such cycles before the model's references go.
+    for (auto* element : members) {
+        try {
+            element->basicDisassociateAll();
+        } catch (...) {
+        }
+        element->m_container = nullptr;
+        element->m_containmentFeature.reset();
+    }
+    for (auto* element : members) {
+        element->removeRef();
+    }
+}
+
+bool Model::Impl::isFrozen() const noexcept {
+    return m_freezeCount.load(std::memory_order_acquire) > 0 &&
+           m_thawCount.load(std::memory_order_acquire) == 0;
+}
+
+void Model::Impl::checkModifiable() const {
+    if (isFrozen()) {
+        reportException(korm0::messages::CannotModifyFrozenModel(m_name));
+    }
+}
+
+// ---- elements ---------------------------------------------------------------------------
+
+ModelElement::Impl* Model::Impl::findElement(boost::uuids::uuid const& id,
+                                             FindElementBehavior behavior) const {
+    auto const it = m_index.find(id);
+    if (it == m_index.end()) {
+        return nullptr;
+    }
+    return it->second->isLive() || behavior == FIND_INCLUDING_REMOVED ? it->second : nullptr;
+}
+
+std::vector<ModelElement> Model::Impl::getElements() const {
+    std::vector<ModelElement> elements;
+    elements.reserve(m_liveCount);
+    for (auto const& entry : m_index) {
+        if (entry.second->isLive()) {
+            elements.emplace_back(entry.second);
+        }
+    }
+    return elements;
+}
+
+void Model::Impl::indexInsert(ModelElement::Impl* element) {
+    m_index[element->m_uuid] = element;
+}
+
+void Model::Impl::indexErase(ModelElement::Impl* element) noexcept {
+    if (auto const it = m_index.find(element->m_uuid);
+        it != m_index.end() && it->second == element) {
+        m_index.erase(it);
+    }
+}
+
+// Back among the live elements (undo of a destruction, redo of a creation, rollback of a
+// destruction).
+void Model::Impl::revive(ModelElement::Impl* element) {
+    auto const it = m_index.find(element->m_uuid);
+    if (it == m_index.end()) {
+        indexInsert(element);
+    } else {
+        it->second = element;
+    }
+    element->setValidFlag(true);
+    ++m_liveCount;
+}
+
+// Out of the live elements but revivable (destruction, undo of a creation).
+// The index entry stays, for FIND_INCLUDING_REMOVED and a cheap revival.
+void Model::Impl::unlive(ModelElement::Impl* element) {
+    if (!element->m_proxyId && element->isValid()) {
+        element->invalidate();
+    }
+    --m_liveCount;
+}
+
+// The element can never come back: detach it; the caller releases the model's reference.
+void Model::Impl::release(ModelElement::Impl* element, bool keepAsProxy) noexcept {
+    if (element->isLive()) {
+        --m_liveCount;
+    }
+    indexErase(element);
+    if (!keepAsProxy) {
+        element->m_proxyId.reset();
+    }
+    // Whatever the element still holds can go: nothing will restore it. Announcements made
+    // on the way are not recorded (the element is no member any more).
+    element->m_state = ModelElement::Impl::State::DETACHED;
+    try {
+        element->basicDisassociateAll();
+    } catch (...) {
+    }
+    if (element->m_proxyId) {
+        // Converted to a proxy for good: it lives on as a plain proxy of this model.
+        element->m_state = ModelElement::Impl::State::PROXY;
+        try {
+            m_proxies.insert(element);
+        } catch (...) {
+            element->m_state = ModelElement::Impl::State::DETACHED;
+            element->m_model = nullptr;
+        }
+        return;
+    }
+    element->m_state = ModelElement::Impl::State::DETACHED;
+    element->m_model = nullptr;
+    if (element->isValid()) {
+        element->invalidate();
+    }
+    element->m_container = nullptr;
+    element->m_containmentFeature.reset();
+    element->m_containmentIndex = ModelElement::Impl::NO_INDEX;
+}
+
+void Model::Impl::elementCreated(ModelElement::Impl* element) {
+    checkModifiable();
+    if (m_levels.empty()) {
+        reportException(korm0::messages::ChangeOutsideTransaction(m_name));
+    }
+    auto const [it, inserted] = m_index.try_emplace(element->m_uuid, element);
+    ModelElement::Impl* const previous = inserted ? nullptr : it->second;
+    if (previous != nullptr) {
+        if (previous->isLive()) {
+            reportException(korm0::messages::UniquenessConstraint(uuidText(element->m_uuid)));
+        }
+        it->second = element;  // the UUID was freed by a removal
+    }
+    try {
+        m_createdLog.push_back(element);
+    } catch (...) {
+        if (previous != nullptr) {
+            it->second = previous;
+        } else {
+            m_index.erase(it);
+        }
+        throw;
+    }
+    ++m_liveCount;
+    element->m_state = ModelElement::Impl::State::MEMBER;
+    element->m_createdLevel = m_levels.back().id;
+    element->setValidFlag(true);
+    // The reference the record held on the model becomes the model's on the record. The open
+    // transaction keeps the model alive.
+    element->addRef();
+    removeRef();
+}
+
+void Model::Impl::elementModifying(ModelElement::Impl* element, std::size_t index) {
+    if (m_restoring > 0) {
+        return;
+    }
+    checkModifiable();
+    if (m_levels.empty()) {
+        reportException(korm0::messages::ChangeOutsideTransaction(m_name));
+    }
+    auto const level = m_levels.back().id;
+    if (element->m_createdLevel == level) {
+        return;
+    }
+    Storage* const top = element->m_txStorage;
+    if (top != nullptr && top->m_level == level) {
+        if (!top->isChanged(index)) {
+            element->copyValue(*top, index);
+            top->setChanged(index);
+        }
+        return;
+    }
+    std::unique_ptr<Storage> fresh = element->createStorage();
+    fresh->m_level = level;
+    element->copyValue(*fresh, index);
+    fresh->setChanged(index);
+    m_changedLog.push_back(element);
+    fresh->m_older.reset(top);
+    element->m_txStorage = fresh.release();
+}
+
+void Model::Impl::elementRemoved(ModelElement::Impl* element, bool converted) {
+    if (m_levels.empty()) {
+        reportException(korm0::messages::ChangeOutsideTransaction(m_name));
+    }
+    m_destroyedLog.push_back(DestroyedEntry{element, converted});
+    unlive(element);
+}
+
+void Model::Impl::proxyAnnounced(ModelElement::Impl* proxy) {
+    m_proxies.insert(proxy);
+    proxy->m_state = ModelElement::Impl::State::PROXY;
+    proxy->setValidFlag(true);
+    // A proxy does not keep its model alive; the model detaches its proxies when it goes.
+    removeRef();
+}
+
+void Model::Impl::proxyGone(ModelElement::Impl* proxy) noexcept {
+    m_proxies.erase(proxy);
+}
+
+// ---- transactions -----------------------------------------------------------------------
+
+Transaction Model::Impl::beginTransaction(bool nonUndoable) {
+    if (m_restoring > 0) {
+        return Transaction();
+    }
+    if (m_levels.empty()) {
+        m_nonUndoable = false;
+        m_commitValue.reset();
+    }
+    m_levels.push_back(
+        Level{m_nextLevelId++, m_changedLog.size(), m_createdLog.size(), m_destroyedLog.size()});
+    m_nonUndoable = m_nonUndoable || nonUndoable;
+    return Transaction(this, m_levels.size());
+}
+
+void Model::Impl::commitLevel(std::size_t level, boost::optional<Value> const& value) {
+    if (level != m_levels.size()) {
+        reportException(korm0::messages::TransactionOutOfOrder(m_name));
+    }
+    if (level == 1) {
+        if (value) {
+            m_commitValue = value;
+        }
+        commitOutermost();
+        return;
+    }
+    // Fold the level into its parent.
+    Level const top = m_levels.back();
+    auto const parent = m_levels[m_levels.size() - 2].id;
+    for (std::size_t i = top.changedMark; i < m_changedLog.size(); ++i) {
+        Storage* const storage = m_changedLog[i]->m_txStorage;
+        if (storage != nullptr && storage->m_level == top.id) {
+            storage->m_level = parent;
+        }
+    }
+    for (std::size_t i = top.createdMark; i < m_createdLog.size(); ++i) {
+        if (m_createdLog[i]->m_createdLevel == top.id) {
+            m_createdLog[i]->m_createdLevel = parent;
+        }
+    }
+    m_levels.pop_back();
+}
+
+void Model::Impl::rollbackLevel(std::size_t level) noexcept {
+    while (m_levels.size() >= level && !m_levels.empty()) {
+        rollbackTop();
+    }
+}
+
+void Model::Impl::rollbackTop() noexcept {
+    Level const top = m_levels.back();
+    std::vector<ModelElement::Impl*> released;
+    {
+        RestoringScope const restoring(m_restoring);
+        for (std::size_t i = m_changedLog.size(); i-- > top.changedMark;) {
+            ModelElement::Impl* const element = m_changedLog[i];
+            Storage* const storage = element->m_txStorage;
+            try {
+                element->copyStateFromStorage(*storage);
+            } catch (...) {
+                // Restoring must not fail; a class that throws here keeps what it has.
+            }
+            element->m_txStorage = storage->m_older.release();
+            delete storage;
+        }
+        m_changedLog.resize(top.changedMark);
+
+        // Creations first: a destroyed element revived below may share the UUID of an
+        // element created after its destruction.
+        for (std::size_t i = m_createdLog.size(); i-- > top.createdMark;) {
+            ModelElement::Impl* const element = m_createdLog[i];
+            if (element->m_state == ModelElement::Impl::State::MEMBER) {
+                release(element, false);
+                released.push_back(element);
+            }
+        }
+        m_createdLog.resize(top.createdMark);
+
+        for (std::size_t i = m_destroyedLog.size(); i-- > top.destroyedMark;) {
+            auto const& entry = m_destroyedLog[i];
+            if (entry.element->m_state == ModelElement::Impl::State::MEMBER) {
+                if (entry.converted) {
+                    entry.element->m_proxyId.reset();
+                }
+                revive(entry.element);
+            }
+        }
+        m_destroyedLog.resize(top.destroyedMark);
+    }
+    m_levels.pop_back();
+    for (auto* element : released) {
+        element->removeRef();
+    }
+}
+
+void Model::Impl::commitOutermost() {
+    auto const level = m_levels.back().id;
+    m_levels.pop_back();
+    if (m_changedLog.empty() && m_createdLog.empty() && m_destroyedLog.empty()) {
+        return;
+    }
+    auto step = std::make_unique<UndoStep>();
+    std::vector<ModelElement::Impl*> released;
+
+    // Old values: one chain per element. Within a chain an index matters only in the oldest
+    // record that has it; drop it from the newer ones, then drop what did not change.
+    step->changed.reserve(m_changedLog.size());
+    for (ModelElement::Impl* element : m_changedLog) {
+        Storage* const head = element->m_txStorage;
+        if (head == nullptr) {
+            continue;  // the element's chain was taken at an earlier entry
+        }
+        element->m_txStorage = nullptr;
+        std::unique_ptr<Storage> chain(head);
+        if (element->m_createdLevel == level) {
+            continue;  // created in this transaction: undo un-creates it as a whole
+        }
+        if (!chain->m_older) {
+            chain->revertUnchanged(*element);
+            if (chain->anyChanged()) {
+                step->changed.push_back({element, std::move(chain), nullptr});
+            }
+            continue;
+        }
+        std::vector<std::unique_ptr<Storage>> records;
+        for (std::unique_ptr<Storage> next = std::move(chain); next;) {
+            std::unique_ptr<Storage> older = std::move(next->m_older);
+            records.push_back(std::move(next));
+            next = std::move(older);
+        }
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            for (std::size_t j = i + 1; j < records.size(); ++j) {
+                records[i]->clearChangedFrom(*records[j]);
+            }
+            records[i]->revertUnchanged(*element);
+        }
+        std::unique_ptr<Storage> kept;
+        for (std::size_t i = records.size(); i-- > 0;) {
+            if (records[i]->anyChanged()) {
+                records[i]->m_older = std::move(kept);
+                kept = std::move(records[i]);
+            }
+        }
+        if (kept) {
+            step->changed.push_back({element, std::move(kept), nullptr});
+        }
+    }
+
+    for (auto const& entry : m_destroyedLog) {
+        if (entry.element->m_state == ModelElement::Impl::State::MEMBER &&
+            entry.element->m_createdLevel != level) {
+            step->destroyed.push_back(entry);
+        }
+    }
+    step->created.reserve(m_createdLog.size());
+    for (ModelElement::Impl* element : m_createdLog) {
+        element->m_createdLevel = 0;
+        if (element->m_state != ModelElement::Impl::State::MEMBER) {
+            continue;
+        }
+        if (element->isLive()) {
+            step->created.push_back(element);
+        } else {
+            // Created and destroyed (or converted) in the same transaction.
+            release(element, true);
+            released.push_back(element);
+        }
+    }
+    clearAndTrim(m_changedLog);
+    clearAndTrim(m_createdLog);
+    clearAndTrim(m_destroyedLog);
+    step->value = std::move(m_commitValue);
+    m_commitValue.reset();
+
+    std::exception_ptr failure;
+    if (!step->empty()) {
+        ModelChangeEvent event;
+        bool const tell = !m_listeners.empty();
+        if (tell) {
+            event.cause = ModelChangeEvent::Cause::COMMIT;
+            event.model = Model(this);
+            for (auto* element : step->created) {
+                event.created.emplace_back(element);
+            }
+            for (auto const& entry : step->destroyed) {
+                event.destroyed.emplace_back(entry.element);
+            }
+            for (auto const& changed : step->changed) {
+                auto changes = changed.element->createChanges();
+                for (Storage const* s = changed.before.get(); s != nullptr; s = s->m_older.get()) {
+                    changes->setChangedFrom(*s);
+                }
+                event.changed.push_back(std::move(changes));
+            }
+            event.value = step->value;
+        }
+        if (m_nonUndoable) {
+            dropUndoStep(*step);
+            clearUndoHistory();
+        } else {
+            dropRedo();
+            m_undo.push_back(std::move(step));
+        }
+        if (tell) {
+            try {
+                notifyListeners(event);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        }
+    }
+    for (auto* element : released) {
+        element->removeRef();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+// ---- history ----------------------------------------------------------------------------
+
+void Model::Impl::dropUndoStep(UndoStep& step) noexcept {
+    // An applied step: what it destroyed can no longer come back.
+    for (auto const& entry : step.destroyed) {
+        if (entry.element->m_state == ModelElement::Impl::State::MEMBER &&
+            !entry.element->isLive()) {
+            release(entry.element, true);
+            entry.element->removeRef();
+        }
+    }
+    step.destroyed.clear();
+}
+
+void Model::Impl::dropRedoStep(UndoStep& step) noexcept {
+    // An undone step: what it created can no longer come back.
+    for (auto* element : step.created) {
+        if (element->m_state == ModelElement::Impl::State::MEMBER && !element->isLive()) {
+            release(element, true);
+            element->removeRef();
+        }
+    }
+    step.created.clear();
+}
+
+void Model::Impl::dropRedo() noexcept {
+    for (auto& step : m_redo) {
+        dropRedoStep(*step);
+    }
+    m_redo.clear();
+}
+
+void Model::Impl::clearUndoHistory() {
+    dropRedo();
+    for (auto& step : m_undo) {
+        dropUndoStep(*step);
+    }
+    m_undo.clear();
+}
+
+void Model::Impl::undo() {
+    if (!m_levels.empty()) {
+        reportException(korm0::messages::CannotUndoInTransaction(m_name));
+    }
+    checkModifiable();
+    if (m_undo.empty()) {
+        return;
+    }
+    UndoStep& step = *m_undo.back();
+    // Everything that can fail (saving the current values for redo) happens before the
+    // first change.
+    for (auto& changed : step.changed) {
+        if (changed.after) {
+            continue;
+        }
+        auto after = changed.element->createStorage();
+        for (Storage const* s = changed.before.get(); s != nullptr; s = s->m_older.get()) {
+            for (auto i = s->nextChanged(0); i != ModelElement::Impl::NO_INDEX;
+                 i = s->nextChanged(i + 1)) {
+                if (!after->isChanged(i)) {
+                    changed.element->copyValue(*after, i);
+                    after->setChanged(i);
+                }
+            }
+        }
+        changed.after = std::move(after);
+    }
+    m_redo.reserve(m_redo.size() + 1);
+    step.undoneProxyIds.resize(step.destroyed.size());
+    std::unique_ptr<UndoStep> owned = std::move(m_undo.back());
+    m_undo.pop_back();
+    {
+        RestoringScope const restoring(m_restoring);
+        for (auto& changed : step.changed) {
+            for (Storage const* s = changed.before.get(); s != nullptr; s = s->m_older.get()) {
+                changed.element->copyStateFromStorage(*s);
+            }
+        }
+        for (std::size_t i = step.created.size(); i-- > 0;) {
+            unlive(step.created[i]);
+        }
+        for (std::size_t i = step.destroyed.size(); i-- > 0;) {
+            auto const& entry = step.destroyed[i];
+            if (entry.converted) {
+                step.undoneProxyIds[i] = std::move(entry.element->m_proxyId);
+            }
+            revive(entry.element);
+        }
+    }
+    m_redo.push_back(std::move(owned));
+
+    if (!m_listeners.empty()) {
+        ModelChangeEvent event;
+        event.cause = ModelChangeEvent::Cause::UNDO;
+        event.model = Model(this);
+        for (auto const& entry : step.destroyed) {
+            event.created.emplace_back(entry.element);
+        }
+        for (auto* element : step.created) {
+            event.destroyed.emplace_back(element);
+        }
+        for (auto const& changed : step.changed) {
+            auto changes = changed.element->createChanges();
+            changes->setChangedFrom(*changed.after);
+            event.changed.push_back(std::move(changes));
+        }
+        event.value = step.value;
+        notifyListeners(event);
+    }
+}
+
+void Model::Impl::redo() {
+    if (!m_levels.empty()) {
+        reportException(korm0::messages::CannotUndoInTransaction(m_name));
+    }
+    checkModifiable();
+    if (m_redo.empty()) {
+        return;
+    }
+    m_undo.reserve(m_undo.size() + 1);
+    std::unique_ptr<UndoStep> owned = std::move(m_redo.back());
+    m_redo.pop_back();
+    UndoStep& step = *owned;
+    {
+        RestoringScope const restoring(m_restoring);
+        for (auto& changed : step.changed) {
+            changed.element->copyStateFromStorage(*changed.after);
+        }
+        for (std::size_t i = 0; i < step.destroyed.size(); ++i) {
+            auto const& entry = step.destroyed[i];
+            if (entry.converted) {
+                entry.element->m_proxyId = std::move(step.undoneProxyIds[i]);
+            }
+            unlive(entry.element);
+        }
+        for (auto* element : step.created) {
+            revive(element);
+        }
+    }
+    step.undoneProxyIds.clear();
+    m_undo.push_back(std::move(owned));
+
+    if (!m_listeners.empty()) {
+        ModelChangeEvent event;
+        event.cause = ModelChangeEvent::Cause::REDO;
+        event.model = Model(this);
+        for (auto* element : step.created) {
+            event.created.emplace_back(element);
+        }
+        for (auto const& entry : step.destroyed) {
+            event.destroyed.emplace_back(entry.element);
+        }
+        for (auto const& changed : step.changed) {
+            auto changes = changed.element->createChanges();
+            changes->setChangedFrom(*changed.after);
+            event.changed.push_back(std::move(changes));
+        }
+        event.value = step.value;
+        notifyListeners(event);
+    }
+}
+
+// ---- listeners --------------------------------------------------------------------------
+
+ModelListener::~ModelListener() = default;
+
+void Model::Impl::addListener(ModelListener* listener) {
+    if (listener != nullptr) {
+        m_listeners.push_back(listener);
+    }
+}
+
+void Model::Impl::removeListener(ModelListener* listener) {
+    std::erase(m_listeners, listener);
+}
+
+void Model::Impl::notifyListeners(ModelChangeEvent& event) {
+    // A listener may register or unregister listeners while it is told.
+    auto const listeners = m_listeners;
+    std::exception_ptr failure;
+    for (auto* listener : listeners) {
+        if (std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end()) {
+            continue;
+        }
+        try {
+            listener->modelChanged(event);
+        } catch (...) {
+            if (!failure) {
+                failure = std::current_exception();
+            }
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+// ---- proxies ----------------------------------------------------------------------------
+
+int Model::Impl::getProxyResolutionCounter() noexcept {
+    return t_proxyResolutionCounter;
+}
+
+Model::Impl::ProxyResolutionScope::ProxyResolutionScope() noexcept {
+    ++t_proxyResolutionCounter;
+}
+
+Model::Impl::ProxyResolutionScope::~ProxyResolutionScope() {
+    --t_proxyResolutionCounter;
+}
+
+ModelElement Model::Impl::resolveProxy(ModelElement::Impl const* owner, ModelElement const& proxy) {
+    return resolve(owner, proxy, true);
+}
+
+ModelElement Model::Impl::peekResolveProxy(ModelElement::Impl const* owner,
+                                           ModelElement const& proxy) const {
+    return resolve(owner, proxy, false);
+}
+
+ModelElement Model::Impl::resolve(ModelElement::Impl const* /*owner*/, ModelElement const& proxy,
+                                  bool mayOpen) const {
+    if (proxy.isEmpty() || !proxy->m_proxyId) {
+        return proxy;
+    }
+    ProxyResolutionScope const resolving;
+    ProxyId const& id = *proxy->m_proxyId;
+    auto const target = id.getTargetUuid();
+    if (!target) {
+        return proxy;
+    }
+    Model other;
+    Model::Impl const* model = this;
+    if (id.isCrossModel() && *id.getModelName() != m_name) {
+        other = OpenModels::find(*id.getModelName());
+        if (!other && mayOpen) {
+            if (auto const opener = OpenModels::getOpener()) {
+                other = opener(*id.getModelName());
+            }
+        }
+        if (!other) {
+            return proxy;
+        }
+        model = other.getImpl();
+    }
+    ModelElement::Impl* const found = model->findElement(*target, FIND_LIVE);
+    return found != nullptr ? ModelElement(found) : proxy;
+}
+
+}  // namespace korm::zero

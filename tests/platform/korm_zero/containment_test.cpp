@@ -1,0 +1,138 @@
+// Containment bookkeeping, destruction and the cross-model check.
+
+#include <gtest/gtest.h>
+
+#include "test_node.hpp"
+
+namespace korm::zero::test {
+namespace {
+
+using korm0::messages::CannotCreateCrossModelAssociation;
+using tarsk::core::except::Exception;
+
+TEST(Containment, MovingAChildTakesItOutOfItsOldContainer) {
+    Model model = Model::create();
+    TestNode a = TestNode::create(model);
+    TestNode b = TestNode::create(model);
+    TestNode child = TestNode::create(model);
+    a->addChild(child);
+    EXPECT_EQ(child->container(), a);
+    EXPECT_EQ(child->containmentIndex(), TestNode::Impl::CHILDREN);
+    b->addChild(child);
+    EXPECT_TRUE(a->getChildren().empty());
+    ASSERT_EQ(b->getChildren().size(), 1U);
+    EXPECT_EQ(child->basicContainer(), b.impl());
+    b->removeChild(child);
+    EXPECT_EQ(child->basicContainer(), nullptr);
+    EXPECT_EQ(child->containmentIndex(), ModelElement::Impl::NO_INDEX);
+    EXPECT_TRUE(child) << "removing does not destroy";
+}
+
+TEST(Containment, UndoOfAMoveRestoresBothContainersAndTheChild) {
+    Model model = Model::create();
+    TestNode a = TestNode::create(model);
+    TestNode b = TestNode::create(model);
+    TestNode child = TestNode::create(model);
+    a->addChild(child);
+    b->addChild(child);
+    model.undo();
+    EXPECT_EQ(child->basicContainer(), a.impl());
+    EXPECT_EQ(a->getChildren().size(), 1U);
+    EXPECT_TRUE(b->getChildren().empty());
+    model.redo();
+    EXPECT_EQ(child->basicContainer(), b.impl());
+    EXPECT_TRUE(a->getChildren().empty());
+}
+
+TEST(Destruction, DestroyTakesTheWholeSubtreeAndLeavesTheContainer) {
+    Model model = Model::create();
+    TestNode root = TestNode::create(model);
+    TestNode middle = TestNode::create(model);
+    TestNode leaf = TestNode::create(model);
+    root->addChild(middle);
+    middle->addChild(leaf);
+    middle->destroy();
+    EXPECT_TRUE(root);
+    EXPECT_TRUE(root->getChildren().empty());
+    EXPECT_FALSE(middle);
+    EXPECT_FALSE(leaf);
+    EXPECT_EQ(model->getElementCount(), 1U);
+    // One undo brings the subtree back in place, containment included.
+    model.undo();
+    EXPECT_TRUE(middle);
+    EXPECT_TRUE(leaf);
+    EXPECT_EQ(middle->basicContainer(), root.impl());
+    EXPECT_EQ(leaf->basicContainer(), middle.impl());
+    ASSERT_EQ(middle->getChildren().size(), 1U);
+    EXPECT_EQ(middle->getChildren()[0], leaf);
+}
+
+TEST(Destruction, DestroyingTwiceOrAfterRollbackIsHarmless) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    {
+        Transaction transaction = model->beginTransaction(false);
+        node->destroy();
+        node->destroy();
+        EXPECT_FALSE(node);
+    }
+    EXPECT_TRUE(node);
+    node->destroy();
+    node->destroy();
+    EXPECT_EQ(model->getElementCount(), 0U);
+}
+
+TEST(Destruction, AUuidFreedByDestructionCanBeReusedAndUndoSortsThemOut) {
+    Model model = Model::create();
+    TestNode first = TestNode::create(model);
+    auto const id = first->getUuid();
+    TestNode second;
+    {
+        Transaction transaction = model->beginTransaction(false);
+        first->destroy();
+        second = TestNode::create(model, id);
+        transaction.commit();
+    }
+    EXPECT_EQ(model->findElement(id), second.impl());
+    model.undo();
+    EXPECT_EQ(model->findElement(id), first.impl());
+    EXPECT_FALSE(second);
+    EXPECT_EQ(model->getElementCount(), 1U);
+    EXPECT_EQ(model->getElements().size(), 1U);
+    model.redo();
+    EXPECT_EQ(model->findElement(id), second.impl());
+    EXPECT_FALSE(first);
+}
+
+TEST(CrossModel, AnElementOfAnotherModelIsRefusedWithTheMessage) {
+    Model here = Model::create(u"here");
+    Model there = Model::create(u"there");
+    TestNode parent = TestNode::create(here);
+    TestNode stranger = TestNode::create(there);
+    try {
+        parent->addChild(stranger);
+        FAIL() << "expected CannotCreateCrossModelAssociation";
+    } catch (Exception<CannotCreateCrossModelAssociation> const& e) {
+        EXPECT_EQ(e.getId(), "korm0:messages:CannotCreateCrossModelAssociation");
+        ASSERT_EQ(e.getArguments().size(), 3U);
+        EXPECT_EQ(std::get<std::u16string>(e.getArguments()[1]), u"there");
+        EXPECT_EQ(std::get<std::u16string>(e.getArguments()[2]), u"here");
+        EXPECT_NE(std::string(e.what()).find("there"), std::string::npos);
+    }
+    EXPECT_TRUE(parent->getChildren().empty());
+    EXPECT_EQ(stranger->basicContainer(), nullptr);
+    EXPECT_THROW(parent->setPartner(stranger), Exception<CannotCreateCrossModelAssociation>);
+    EXPECT_FALSE(here.canUndo() && here->getUndoCount() > 1);
+}
+
+TEST(Invalidation, TheHookIsCalledByClassesThatChooseToAndTheBaseClearsTheFlag) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    EXPECT_TRUE(node->isValid());
+    node->destroy();
+    EXPECT_FALSE(node->isValid());
+    EXPECT_EQ(ElementImpl::m_callback, nullptr) << "the framework never sets the hook";
+}
+
+}  // namespace
+}  // namespace korm::zero::test

@@ -1,0 +1,314 @@
+// Models, element membership, transactions, undo and redo, listeners and freezing.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <boost/uuid/string_generator.hpp>
+#include <set>
+
+#include "test_node.hpp"
+
+namespace korm::zero::test {
+namespace {
+
+using korm0::messages::CannotModifyFrozenModel;
+using korm0::messages::CannotUndoInTransaction;
+using korm0::messages::ChangeOutsideTransaction;
+using korm0::messages::TransactionOutOfOrder;
+using korm0::messages::UniquenessConstraint;
+using tarsk::core::except::Exception;
+
+boost::uuids::uuid const kFixed =
+    boost::uuids::string_generator()("0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0");
+
+TEST(Elements, NilUuidGetsAFreshRandomOneAndTheIndexFindsIt) {
+    Model model = Model::create();
+    std::set<boost::uuids::uuid> seen;
+    for (int i = 0; i < 200; ++i) {
+        TestNode node = TestNode::create(model);
+        EXPECT_FALSE(node->getUuid().is_nil());
+        EXPECT_EQ(node->getUuid().version(), boost::uuids::uuid::version_random_number_based);
+        EXPECT_TRUE(seen.insert(node->getUuid()).second);
+        EXPECT_EQ(model->findElement(node->getUuid()), node.impl());
+    }
+    EXPECT_EQ(model->getElementCount(), 200U);
+    TestNode fixed = TestNode::create(model, kFixed);
+    EXPECT_EQ(fixed->getUuid(), kFixed);
+    EXPECT_EQ(model.findElement(kFixed), fixed);
+}
+
+TEST(Elements, ADuplicateUuidIsRefusedAndChangesNothing) {
+    Model model = Model::create();
+    TestNode first = TestNode::create(model, kFixed);
+    EXPECT_THROW(TestNode::create(model, kFixed), Exception<UniquenessConstraint>);
+    EXPECT_EQ(model->getElementCount(), 1U);
+    EXPECT_EQ(model.findElement(kFixed), first);
+    EXPECT_TRUE(first);
+}
+
+TEST(Elements, ChangesOutsideATransactionAreRefused) {
+    Model model = Model::create();
+    TestNode node(new TestNode::Impl(model, kFixed));
+    EXPECT_THROW(node->notifyCreated(), Exception<ChangeOutsideTransaction>);
+    EXPECT_FALSE(node);
+    TestNode live = TestNode::create(model);
+    EXPECT_THROW(live->notifyModifying(TestNode::Impl::WEIGHT),
+                 Exception<ChangeOutsideTransaction>);
+}
+
+TEST(Elements, ReferencesBalanceAndRecordsOutliveTheirModelAsInvalid) {
+    ASSERT_EQ(TestNode::liveRecords(), 0);
+    TestNode survivor;
+    {
+        Model model = Model::create();
+        survivor = TestNode::create(model);
+        TestNode::create(model);
+        EXPECT_EQ(TestNode::liveRecords(), 2);
+        EXPECT_EQ(survivor->getRefCount(), 2);  // the handle and the model
+    }
+    EXPECT_EQ(TestNode::liveRecords(), 1);
+    EXPECT_FALSE(survivor);
+    EXPECT_EQ(survivor->getModelImpl(), nullptr);
+    EXPECT_FALSE(survivor->getModel());
+    survivor.reset();
+    EXPECT_EQ(TestNode::liveRecords(), 0);
+}
+
+TEST(Transactions, NestedLevelsFoldIntoTheOutermostAndRollBackOnTheirOwn) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    auto const steps = model->getUndoCount();
+    {
+        Transaction outer = model->beginTransaction(false);
+        node->setWeight(1);
+        {
+            Transaction inner = model->beginTransaction(false);
+            node->setWeight(2);
+            node->setName(u"inner");
+        }  // rolled back: only the inner changes go
+        EXPECT_EQ(node->getWeight(), 1);
+        EXPECT_EQ(node->getName(), u"");
+        {
+            Transaction inner = model->beginTransaction(false);
+            node->setWeight(3);
+            inner.commit();
+        }
+        EXPECT_EQ(node->getWeight(), 3);
+        EXPECT_EQ(model->getUndoCount(), steps) << "only the outermost commit makes a step";
+        outer.commit();
+    }
+    EXPECT_EQ(model->getUndoCount(), 2U);  // creation, then the outer transaction
+    model.undo();
+    EXPECT_EQ(node->getWeight(), 0);
+}
+
+TEST(Transactions, EndingOutOfOrderIsRefusedAndTheOuterDestructorRollsBackBoth) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    auto outer = std::make_unique<Transaction>(model->beginTransaction(false));
+    node->setWeight(5);
+    Transaction inner = model->beginTransaction(false);
+    node->setWeight(6);
+    EXPECT_THROW(outer->commit(), Exception<TransactionOutOfOrder>);
+    outer.reset();
+    EXPECT_FALSE(model->isInTransaction());
+    EXPECT_EQ(node->getWeight(), 0);
+    inner.commit();  // its level is gone: nothing happens
+    EXPECT_EQ(model->getUndoCount(), 1U);
+}
+
+TEST(Transactions, StepsOnlyHoldRealChanges) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    auto const steps = model->getUndoCount();
+    model->beginTransaction(false).commit();
+    {
+        Transaction transaction = model->beginTransaction(false);
+        node->setWeight(9);
+        node->setWeight(0);
+        transaction.commit();
+    }
+    EXPECT_EQ(model->getUndoCount(), steps) << "a change and its reversal make no step";
+    {
+        Transaction transaction = model->beginTransaction(false);
+        TestNode temporary = TestNode::create(model);
+        temporary->setWeight(4);
+        temporary->destroy();
+        transaction.commit();
+        EXPECT_FALSE(temporary);
+    }
+    EXPECT_EQ(model->getUndoCount(), steps) << "created and destroyed in one transaction";
+}
+
+TEST(Transactions, NonUndoableCommitsClearTheHistory) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    node->setWeight(1);
+    {
+        Transaction transaction = model->beginTransaction(true);
+        node->setWeight(2);
+        transaction.commit();
+    }
+    EXPECT_FALSE(model.canUndo());
+    EXPECT_EQ(node->getWeight(), 2);
+}
+
+TEST(UndoRedo, CreationAndDestructionComeAndGoWithValidityAndIndex) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model, kFixed);
+    node->setName(u"kept");
+    node->destroy();
+    EXPECT_FALSE(node);
+    EXPECT_EQ(model->findElement(kFixed), nullptr);
+    EXPECT_EQ(model->findElement(kFixed, FIND_INCLUDING_REMOVED), node.impl());
+    model.undo();
+    EXPECT_TRUE(node);
+    EXPECT_EQ(node->getName(), u"kept");
+    EXPECT_EQ(model->findElement(kFixed), node.impl());
+    model.undo();
+    model.undo();
+    EXPECT_FALSE(node);
+    EXPECT_FALSE(model.canUndo());
+    model.redo();
+    EXPECT_TRUE(node);
+    EXPECT_EQ(node->getName(), u"");
+    model.redo();
+    EXPECT_EQ(node->getName(), u"kept");
+}
+
+TEST(UndoRedo, ANewStepClearsRedoAndReleasesWhatOnlyRedoCouldRevive) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    int const records = TestNode::liveRecords();
+    model.undo();
+    EXPECT_TRUE(model.canRedo());
+    TestNode other = TestNode::create(model);
+    EXPECT_FALSE(model.canRedo());
+    EXPECT_FALSE(node);
+    EXPECT_EQ(node->getModelImpl(), nullptr) << "detached for good";
+    node.reset();
+    EXPECT_EQ(TestNode::liveRecords(), records);  // `other` came, `node` went
+}
+
+TEST(UndoRedo, RefusedInsideATransactionAndOnAFrozenModel) {
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    {
+        Transaction transaction = model->beginTransaction(false);
+        EXPECT_THROW(model.undo(), Exception<CannotUndoInTransaction>);
+    }
+    Model::Freezer freezer(model);
+    EXPECT_THROW(model.undo(), Exception<CannotModifyFrozenModel>);
+    EXPECT_TRUE(node);
+}
+
+TEST(Freezing, AFrozenModelRefusesChangesUntilThawed) {
+    Model model = Model::create(u"frozen-model");
+    TestNode node = TestNode::create(model);
+    auto freezer = std::make_unique<Model::Freezer>(model);
+    EXPECT_TRUE(model->isFrozen());
+    EXPECT_THROW(TestNode::create(model), Exception<CannotModifyFrozenModel>);
+    EXPECT_THROW(node->setWeight(3), Exception<CannotModifyFrozenModel>);
+    EXPECT_THROW(node->destroy(), Exception<CannotModifyFrozenModel>);
+    EXPECT_EQ(model->getElementCount(), 1U);
+    EXPECT_EQ(node->getWeight(), 0);
+    EXPECT_TRUE(node);
+    {
+        auto thawer = freezer->thaw();
+        auto nested = freezer->thaw();
+        node->setWeight(3);
+        Model::Thawer moved(std::move(nested));
+    }
+    EXPECT_EQ(node->getWeight(), 3);
+    EXPECT_THROW(node->setWeight(4), Exception<CannotModifyFrozenModel>);
+    try {
+        node->setWeight(4);
+    } catch (CannotModifyFrozenModel const& message) {
+        EXPECT_EQ(message.getId(), "korm0:messages:CannotModifyFrozenModel");
+    }
+    freezer.reset();
+    node->setWeight(4);
+    EXPECT_EQ(node->getWeight(), 4);
+}
+
+class RecordingListener : public ModelListener {
+  public:
+    struct Seen {
+        ModelChangeEvent::Cause cause;
+        std::vector<ModelElement> created;
+        std::vector<ModelElement> destroyed;
+        std::vector<std::pair<boost::uuids::uuid, std::vector<std::size_t>>> changed;
+        boost::optional<Value> value;
+    };
+    void modelChanged(ModelChangeEvent const& event) override {
+        Seen seen{event.cause, event.created, event.destroyed, {}, event.value};
+        for (auto const& changes : event.changed) {
+            std::vector<std::size_t> indices;
+            for (auto i = changes->nextChanged(0); i != ModelElement::Impl::NO_INDEX;
+                 i = changes->nextChanged(i + 1)) {
+                indices.push_back(i);
+            }
+            seen.changed.emplace_back(changes->getUuid(), indices);
+        }
+        events.push_back(std::move(seen));
+    }
+    std::vector<Seen> events;
+};
+
+TEST(Listeners, ToldWhatChangedOnCommitUndoAndRedoButNotForEmptySteps) {
+    Model model = Model::create();
+    TestNode parent = TestNode::create(model);
+    TestNode gone = TestNode::create(model);
+    RecordingListener listener;
+    model->addListener(&listener);
+    TestNode child;
+    {
+        Transaction transaction = model->beginTransaction(false);
+        child = TestNode::create(model);
+        parent->addChild(child);
+        parent->setWeight(7);
+        gone->destroy();
+        transaction.commit();
+    }
+    model->beginTransaction(false).commit();
+    ASSERT_EQ(listener.events.size(), 1U);
+    auto const& commit = listener.events[0];
+    EXPECT_EQ(commit.cause, ModelChangeEvent::Cause::COMMIT);
+    EXPECT_THAT(commit.created, testing::ElementsAre(child));
+    EXPECT_THAT(commit.destroyed, testing::ElementsAre(gone));
+    EXPECT_THAT(commit.changed,
+                testing::ElementsAre(testing::Pair(
+                    parent->getUuid(),
+                    testing::ElementsAre(TestNode::Impl::WEIGHT, TestNode::Impl::CHILDREN))));
+    model.undo();
+    model.redo();
+    ASSERT_EQ(listener.events.size(), 3U);
+    EXPECT_EQ(listener.events[1].cause, ModelChangeEvent::Cause::UNDO);
+    EXPECT_THAT(listener.events[1].created, testing::ElementsAre(gone));
+    EXPECT_THAT(listener.events[1].destroyed, testing::ElementsAre(child));
+    EXPECT_EQ(listener.events[2].cause, ModelChangeEvent::Cause::REDO);
+    EXPECT_THAT(listener.events[2].created, testing::ElementsAre(child));
+    model->removeListener(&listener);
+    parent->setWeight(8);
+    EXPECT_EQ(listener.events.size(), 3U);
+}
+
+TEST(Listeners, AThrowingListenerDoesNotUndoTheCommitAndOthersAreStillTold) {
+    struct Throwing : ModelListener {
+        void modelChanged(ModelChangeEvent const&) override { throw std::runtime_error("no"); }
+    } throwing;
+    Model model = Model::create();
+    TestNode node = TestNode::create(model);
+    RecordingListener recording;
+    model->addListener(&throwing);
+    model->addListener(&recording);
+    EXPECT_THROW(node->setWeight(2), std::runtime_error);
+    EXPECT_EQ(node->getWeight(), 2);
+    EXPECT_FALSE(model->isInTransaction());
+    EXPECT_EQ(recording.events.size(), 1U);
+    model->removeListener(&throwing);
+    model->removeListener(&recording);
+}
+
+}  // namespace
+}  // namespace korm::zero::test
