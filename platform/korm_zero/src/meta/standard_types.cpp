@@ -1,0 +1,43 @@
+// StandardTypes: the standard primitive types, looked up once by name.
+
+#include "korm/zero/meta/standard_types.hpp"
+
+#include <array>
+#include <atomic>
+
+#include "korm/zero/meta/meta_registry.hpp"
+
+namespace korm::zero {
+
+namespace {
+
+// Filled on first use. The meta model keeps the primitive types for the registry's life,
+// which is the process's, so plain pointers suffice; two threads that race to fill an entry
+// store the same pointer.
+std::array<std::atomic<meta::Type::Impl const*>, 3> g_entries{};
+
+constexpr char16_t const* ENTRY_NAMES[] = {u"UUID", u"Boolean", u"String"};
+
+}  // namespace
+
+meta::Type::Impl const* StandardTypes::get(Entry entry) {
+    auto& slot = g_entries[static_cast<std::size_t>(entry)];
+    meta::Type::Impl const* record = slot.load(std::memory_order_acquire);
+    if (record == nullptr) {
+        meta::Type const type =
+            meta::internal::getPrimitiveTypeFromMetaRegistry(ENTRY_NAMES[entry]);
+        record = type.getTypeImpl();
+        slot.store(record, std::memory_order_release);
+    }
+    return record;
+}
+
+meta::Type StandardTypes::getType(Entry entry) {
+    return meta::Type(const_cast<meta::Type::Impl*>(get(entry)));
+}
+
+bool StandardTypes::is(meta::Type const& type, Entry entry) {
+    return !type.isEmpty() && type.getImpl() == get(entry);
+}
+
+}  // namespace korm::zero
