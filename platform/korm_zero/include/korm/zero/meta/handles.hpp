@@ -7,8 +7,9 @@
 // meta/meta_registry.hpp.
 //
 // A handle of a kind holds a record of that kind (or is empty): the typed accessors
-// (getTypeImpl, getClassImpl, ...) do not test the record's dynamic type. Use meta::asClass
-// and the like (meta_objects.hpp) where a record of unknown kind must be tested.
+// (getTypeImpl, getClassImpl, ...) do not test the record's dynamic type; operator-> stays
+// the element record's (ModelElement::Impl). Use meta::asClassImpl and the like
+// (meta_objects.hpp) where a record of unknown kind must be tested.
 
 #include "korm/zero/model_element.hpp"
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "korm/zero/builder.hpp"
+#include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/export.hpp"
 #include "korm/zero/meta/handles.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
