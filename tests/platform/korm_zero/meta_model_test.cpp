@@ -273,6 +273,79 @@ TEST(MetaModel, BuildThatFailsMidwayLeavesNothing) {
     EXPECT_EQ(registry().findClassByQualifiedName(next.prefix + ".Puppy"), next.puppy);
 }
 
+// A build as a library's meta-package runs it: under the registry's mutex with the meta model
+// thawed, a stale root package of the same identity is first removed in a transaction of its
+// own; then the root and everything below it are made in one transaction, and the root is
+// registered after the commit.
+meta::Package buildUnderRoot(boost::uuids::uuid const& rootId, SamplePackage& s) {
+    std::lock_guard const lock(registry().getMutex());
+    Model const model = registry().getMetaModel();
+    auto const thaw = registry().getFreezer().thaw();
+    meta::Package const stale(model->findElement(rootId, FIND_INCLUDING_REMOVED));
+    if (stale) {
+        Transaction transaction = model->beginTransaction(true);
+        s.unregisterRootPackage(rec(stale)->getUri());
+        stale->destroy();
+        transaction.commit();
+    }
+    Transaction transaction = model->beginTransaction(true);
+    meta::Package const root = meta::Package::create(model, rootId);
+    rec(root)->setName(u"");
+    rec(root)->setUri(u"test:/fixed-root");
+    {
+        // The inner steps lock and thaw again.
+        std::lock_guard const again(registry().getMutex());
+        auto const thawAgain = registry().getFreezer().thaw();
+        s.build();
+    }
+    rec(s.package)->setParentPackage(root);
+    transaction.commit();
+    s.registerRootPackage(root);
+    return root;
+}
+
+TEST(MetaModel, RebuildWithTheSameIdentitiesReplacesTheStaleTree) {
+    boost::uuids::uuid const rootId = ElementImpl::generateNewUuid();
+    Model const& model = registry().getMetaModel();
+    std::size_t const before = model->getElementCount();
+
+    SamplePackage first;
+    first.idSeed = "fixed";
+    meta::Package const firstRoot = buildUnderRoot(rootId, first);
+    std::size_t const built = model->getElementCount();
+    EXPECT_EQ(built, before + 15);  // the root and the sample's 14 objects
+    EXPECT_EQ(registry().getRootPackage(u"test:/fixed-root"), firstRoot);
+
+    // The same identities again: the stale tree goes, a new one takes its place.
+    SamplePackage second;
+    second.idSeed = "fixed";
+    meta::Package const secondRoot = buildUnderRoot(rootId, second);
+    EXPECT_EQ(model->getElementCount(), built);
+    EXPECT_FALSE(firstRoot);
+    EXPECT_FALSE(first.dog);
+    EXPECT_TRUE(second.dog);
+    EXPECT_EQ(second.dog->getUuid(), first.dog->getUuid());
+    EXPECT_EQ(registry().getRootPackage(u"test:/fixed-root"), secondRoot);
+    EXPECT_EQ(rec(rec(second.dog)->getOwningPackage())->getParentPackage(), secondRoot);
+
+    // A build that fails in its middle leaves no partial tree (the stale one was removed
+    // before the build began) and the next one succeeds.
+    SamplePackage failing;
+    failing.idSeed = "fixed";
+    meta::testing::armFailure(7);
+    EXPECT_THROW(buildUnderRoot(rootId, failing), meta::testing::InjectedFailure);
+    meta::testing::disarmFailure();
+    EXPECT_EQ(model->getElementCount(), before);
+    EXPECT_EQ(model->findElement(rootId, FIND_INCLUDING_REMOVED), nullptr);
+    EXPECT_TRUE(registry().getRootPackage(u"test:/fixed-root").isEmpty());
+
+    SamplePackage last;
+    last.idSeed = "fixed";
+    buildUnderRoot(rootId, last);
+    EXPECT_EQ(model->getElementCount(), built);
+    EXPECT_TRUE(last.puppy);
+}
+
 TEST(MetaModel, DestroyingAPackageDestroysWhatItOwnsAndIsForgotten) {
     SamplePackage s;
     s.buildCommitted();

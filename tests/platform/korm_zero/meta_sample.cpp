@@ -1,6 +1,8 @@
 #include "meta_sample.hpp"
 
 #include <atomic>
+#include <boost/uuid/name_generator_sha1.hpp>
+#include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/uuid_io.hpp>
 
 #include "tarsk/core/text.hpp"
@@ -20,30 +22,43 @@ MetaBuildScope::MetaBuildScope()
     , m_thaw(meta::MetaRegistry::getInstance().getFreezer().thaw())
     , m_transaction(meta::MetaRegistry::getInstance().getMetaModel()->beginTransaction(true)) {}
 
+boost::uuids::uuid SamplePackage::nextId() {
+    if (idSeed.empty()) {
+        return ElementImpl::generateNewUuid();
+    }
+    return boost::uuids::name_generator_sha1(boost::uuids::nil_uuid())(idSeed + "/" +
+                                                                       std::to_string(m_idCount++));
+}
+
+std::string SamplePackage::nextIdText() {
+    return boost::uuids::to_string(nextId());
+}
+
 void SamplePackage::build() {
+    m_idCount = 0;
     using tarsk::core::text::toUtf16;
     auto& registry = meta::MetaRegistry::getInstance();
     prefix = "sample" + std::to_string(g_sampleCount++);
     std::u16string const prefix16 = toUtf16(prefix);
 
     package = createPackage(prefix16, u"test:/" + prefix16);
-    animal = createClass(u"Animal", prefix + ".Animal", true, newUuidText());
-    name = createProperty(u"Name", ValueFlags(1), false, newUuidText());
+    animal = createClass(u"Animal", prefix + ".Animal", true, nextIdText());
+    name = createProperty(u"Name", ValueFlags(1), false, nextIdText());
     setPropertyIndex(name, 1);
-    speak = createOperation(u"speak", ElementImpl::generateNewUuid());
-    loudness = createArgument(u"loudness", ElementImpl::generateNewUuid());
-    dog = createClass(u"Dog", prefix + ".Dog", false, newUuidText());
-    toys = createProperty(u"Toys", ValueFlags(6), true, newUuidText());
+    speak = createOperation(u"speak", nextId());
+    loudness = createArgument(u"loudness", nextId());
+    dog = createClass(u"Dog", prefix + ".Dog", false, nextIdText());
+    toys = createProperty(u"Toys", ValueFlags(6), true, nextIdText());
     setPropertyIndex(toys, 1);
-    friends = createProperty(u"Friends", ValueFlags(8), false, newUuidText());
+    friends = createProperty(u"Friends", ValueFlags(8), false, nextIdText());
     setPropertyIndex(friends, 2);
-    fetch = createOperation(u"fetch", ElementImpl::generateNewUuid());
-    what = createArgument(u"what", ElementImpl::generateNewUuid());
-    puppy = createClass(u"Puppy", prefix + ".Puppy", false, newUuidText());
-    rock = createClass(u"Rock", prefix + ".Rock", false, newUuidText());
-    label = createProperty(u"Label", ValueFlags(1), false, newUuidText());
+    fetch = createOperation(u"fetch", nextId());
+    what = createArgument(u"what", nextId());
+    puppy = createClass(u"Puppy", prefix + ".Puppy", false, nextIdText());
+    rock = createClass(u"Rock", prefix + ".Rock", false, nextIdText());
+    label = createProperty(u"Label", ValueFlags(1), false, nextIdText());
     setPropertyIndex(label, 1);
-    owner = createProperty(u"Owner", ValueFlags(1), false, newUuidText());
+    owner = createProperty(u"Owner", ValueFlags(1), false, nextIdText());
     setPropertyIndex(owner, 2);
 
     meta::Class const element = registry.getModelElementClass();

@@ -44,12 +44,21 @@ class SamplePackage : public meta::AbstractMetaPackage {
     /// The whole build in a scope of its own, committed.
     void buildCommitted();
 
+    /// When set, every identity of the build is derived from it (name-based UUIDs), so that
+    /// two builds with the same seed make the same identities, as a library's builds do.
+    std::string idSeed;
+
     std::string prefix;  // "sample<n>"
     meta::Package package;
     meta::Class animal, dog, puppy, rock;
     meta::Property name, toys, friends, label, owner;
     meta::Operation speak, fetch;
     meta::Argument loudness, what;
+
+  private:
+    boost::uuids::uuid nextId();
+    std::string nextIdText();
+    int m_idCount = 0;
 };
 
 /// The typed record of a meta-object handle.
