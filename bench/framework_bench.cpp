@@ -92,11 +92,14 @@ void emptyTransaction(benchmark::State& state) {
 
 // ---- creation ---------------------------------------------------------------------------
 
-Model populated(std::int64_t count) {
+// A model of `count` elements, which are also listed in `elements` in creation order (the
+// order a caller walking a collection of them would use).
+Model populated(std::int64_t count, std::vector<TestNode>& elements) {
     Model model = Model::create();
     Transaction transaction = model->beginTransaction(false);
+    elements.reserve(static_cast<std::size_t>(count));
     for (std::int64_t i = 0; i < count; ++i) {
-        TestNode::create(model);
+        elements.push_back(TestNode::create(model));
     }
     transaction.commit();
     return model;
@@ -161,8 +164,8 @@ void createRaw(benchmark::State& state) {
 
 void changeArvex(benchmark::State& state) {
     auto const count = state.range(0);
-    Model model = populated(count);
-    auto const elements = model->getElements();
+    std::vector<TestNode> elements;
+    Model model = populated(count, elements);
     AllocationMeter meter;
     std::int64_t round = 0;
     for (auto _ : state) {
@@ -171,7 +174,7 @@ void changeArvex(benchmark::State& state) {
         {
             Transaction transaction = model->beginTransaction(false);
             for (auto const& element : elements) {
-                static_cast<TestNode::Impl*>(element.getImpl())->setWeight(round);
+                element->setWeight(round);
             }
             transaction.commit();
         }
@@ -218,10 +221,11 @@ Model prepared(Step step, std::int64_t count) {
         transaction.commit();
         return model;
     }
-    Model model = populated(count);
+    std::vector<TestNode> elements;
+    Model model = populated(count, elements);
     Transaction transaction = model->beginTransaction(false);
-    for (auto const& element : model->getElements()) {
-        static_cast<TestNode::Impl*>(element.getImpl())->setWeight(7);
+    for (auto const& element : elements) {
+        element->setWeight(7);
     }
     transaction.commit();
     return model;

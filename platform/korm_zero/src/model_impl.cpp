@@ -3,8 +3,10 @@
 // Membership. An announced element belongs to its model, which holds one reference to it,
 // until it can never come back: its creation is rolled back, or the history that could revive
 // it is dropped, or the model goes away. It is then detached (no model, invalid, no container)
-// and released. Live members are in m_index; removed members that undo or redo can revive are
-// found through m_removed.
+// and released. m_index maps each UUID to its live member, or to the member most recently
+// removed under it while that one can still come back: removal and revival then only flip
+// the validity flag, and a UUID freed by a destruction can be taken by a new element (which
+// takes over the entry; reviving the old one later takes it back).
 //
 // Transaction levels. Every begun transaction pushes a Level with a fresh id and the sizes of
 // the three logs. An element's first notifyModifying at a level makes an old-value record
@@ -171,32 +173,26 @@ void Model::Impl::checkModifiable() const {
 
 ModelElement::Impl* Model::Impl::findElement(boost::uuids::uuid const& id,
                                              FindElementBehavior behavior) const {
-    if (auto const it = m_index.find(id); it != m_index.end()) {
-        return it->second;
+    auto const it = m_index.find(id);
+    if (it == m_index.end()) {
+        return nullptr;
     }
-    if (behavior == FIND_INCLUDING_REMOVED) {
-        if (auto const it = m_removed.find(id); it != m_removed.end()) {
-            return it->second;
-        }
-    }
-    return nullptr;
+    return it->second->isLive() || behavior == FIND_INCLUDING_REMOVED ? it->second : nullptr;
 }
 
 std::vector<ModelElement> Model::Impl::getElements() const {
     std::vector<ModelElement> elements;
-    elements.reserve(m_index.size());
+    elements.reserve(m_liveCount);
     for (auto const& entry : m_index) {
-        elements.emplace_back(entry.second);
+        if (entry.second->isLive()) {
+            elements.emplace_back(entry.second);
+        }
     }
     return elements;
 }
 
 void Model::Impl::indexInsert(ModelElement::Impl* element) {
     m_index[element->m_uuid] = element;
-    if (auto const it = m_removed.find(element->m_uuid);
-        it != m_removed.end() && it->second == element) {
-        m_removed.erase(it);
-    }
 }
 
 void Model::Impl::indexErase(ModelElement::Impl* element) noexcept {
@@ -209,25 +205,33 @@ void Model::Impl::indexErase(ModelElement::Impl* element) noexcept {
 // Back among the live elements (undo of a destruction, redo of a creation, rollback of a
 // destruction).
 void Model::Impl::revive(ModelElement::Impl* element) {
+    auto const it = m_index.find(element->m_uuid);
+    if (it == m_index.end()) {
+        indexInsert(element);
+    } else {
+        it->second = element;
+    }
     element->setValidFlag(true);
-    indexInsert(element);
+    ++m_liveCount;
 }
 
 // Out of the live elements but revivable (destruction, undo of a creation).
+// The index entry stays, for FIND_INCLUDING_REMOVED and a cheap revival.
 void Model::Impl::unlive(ModelElement::Impl* element) {
-    indexErase(element);
     if (!element->m_proxyId && element->isValid()) {
         element->invalidate();
     }
-    m_removed[element->m_uuid] = element;
+    --m_liveCount;
 }
 
 // The element can never come back: detach it; the caller releases the model's reference.
-void Model::Impl::release(ModelElement::Impl* element) noexcept {
+void Model::Impl::release(ModelElement::Impl* element, bool keepAsProxy) noexcept {
+    if (element->isLive()) {
+        --m_liveCount;
+    }
     indexErase(element);
-    if (auto const it = m_removed.find(element->m_uuid);
-        it != m_removed.end() && it->second == element) {
-        m_removed.erase(it);
+    if (!keepAsProxy) {
+        element->m_proxyId.reset();
     }
     // Whatever the element still holds can go: nothing will restore it. Announcements made
     // on the way are not recorded (the element is no member any more).
@@ -263,19 +267,24 @@ void Model::Impl::elementCreated(ModelElement::Impl* element) {
         reportException(korm0::messages::ChangeOutsideTransaction(m_name));
     }
     auto const [it, inserted] = m_index.try_emplace(element->m_uuid, element);
-    if (!inserted) {
-        reportException(korm0::messages::UniquenessConstraint(uuidText(element->m_uuid)));
+    ModelElement::Impl* const previous = inserted ? nullptr : it->second;
+    if (previous != nullptr) {
+        if (previous->isLive()) {
+            reportException(korm0::messages::UniquenessConstraint(uuidText(element->m_uuid)));
+        }
+        it->second = element;  // the UUID was freed by a removal
     }
     try {
         m_createdLog.push_back(element);
     } catch (...) {
-        m_index.erase(it);
+        if (previous != nullptr) {
+            it->second = previous;
+        } else {
+            m_index.erase(it);
+        }
         throw;
     }
-    if (auto const removed = m_removed.find(element->m_uuid);
-        removed != m_removed.end() && removed->second == element) {
-        m_removed.erase(removed);
-    }
+    ++m_liveCount;
     element->m_state = ModelElement::Impl::State::MEMBER;
     element->m_createdLevel = m_levels.back().id;
     element->setValidFlag(true);
@@ -407,8 +416,7 @@ void Model::Impl::rollbackTop() noexcept {
         for (std::size_t i = m_createdLog.size(); i-- > top.createdMark;) {
             ModelElement::Impl* const element = m_createdLog[i];
             if (element->m_state == ModelElement::Impl::State::MEMBER) {
-                element->m_proxyId.reset();
-                release(element);
+                release(element, false);
                 released.push_back(element);
             }
         }
@@ -500,7 +508,7 @@ void Model::Impl::commitOutermost() {
             step->created.push_back(element);
         } else {
             // Created and destroyed (or converted) in the same transaction.
-            release(element);
+            release(element, true);
             released.push_back(element);
         }
     }
@@ -562,7 +570,7 @@ void Model::Impl::dropUndoStep(UndoStep& step) noexcept {
     for (auto const& entry : step.destroyed) {
         if (entry.element->m_state == ModelElement::Impl::State::MEMBER &&
             !entry.element->isLive()) {
-            release(entry.element);
+            release(entry.element, true);
             entry.element->removeRef();
         }
     }
@@ -573,7 +581,7 @@ void Model::Impl::dropRedoStep(UndoStep& step) noexcept {
     // An undone step: what it created can no longer come back.
     for (auto* element : step.created) {
         if (element->m_state == ModelElement::Impl::State::MEMBER && !element->isLive()) {
-            release(element);
+            release(element, true);
             element->removeRef();
         }
     }

@@ -97,6 +97,8 @@ TEST(Destruction, AUuidFreedByDestructionCanBeReusedAndUndoSortsThemOut) {
     model.undo();
     EXPECT_EQ(model->findElement(id), first.impl());
     EXPECT_FALSE(second);
+    EXPECT_EQ(model->getElementCount(), 1U);
+    EXPECT_EQ(model->getElements().size(), 1U);
     model.redo();
     EXPECT_EQ(model->findElement(id), second.impl());
     EXPECT_FALSE(first);

@@ -104,7 +104,8 @@ class KORM_ZERO_EXPORT Model::Impl {
     /// The element with that UUID, or null (see FindElementBehavior). No reference is taken.
     ModelElement::Impl* findElement(boost::uuids::uuid const& id,
                                     FindElementBehavior behavior = FIND_LIVE) const;
-    std::size_t getElementCount() const noexcept { return m_index.size(); }
+    /// The number of live elements.
+    std::size_t getElementCount() const noexcept { return m_liveCount; }
     /// Every live element, in no particular order.
     std::vector<ModelElement> getElements() const;
 
@@ -193,7 +194,7 @@ class KORM_ZERO_EXPORT Model::Impl {
     void indexErase(ModelElement::Impl* element) noexcept;
     void revive(ModelElement::Impl* element);
     void unlive(ModelElement::Impl* element);
-    void release(ModelElement::Impl* element) noexcept;
+    void release(ModelElement::Impl* element, bool keepAsProxy) noexcept;
     void dropRedo() noexcept;
     void dropUndoStep(UndoStep& step) noexcept;
     void dropRedoStep(UndoStep& step) noexcept;
@@ -207,8 +208,9 @@ class KORM_ZERO_EXPORT Model::Impl {
 
     using Index =
         std::unordered_map<boost::uuids::uuid, ModelElement::Impl*, services::hashers::KORM0Hasher>;
-    Index m_index;    // live elements
-    Index m_removed;  // removed elements that undo or redo can bring back
+    // Live elements, and removed ones that undo or redo can bring back (see model_impl.cpp).
+    Index m_index;
+    std::size_t m_liveCount = 0;
     std::unordered_set<ModelElement::Impl*> m_proxies;
 
     std::vector<Level> m_levels;
