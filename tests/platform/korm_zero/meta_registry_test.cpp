@@ -7,6 +7,7 @@
 
 #include "korm/zero/meta/standard_types.hpp"
 #include "meta_sample.hpp"
+#include "tarsk/core/text.hpp"
 #include "test_node.hpp"
 
 namespace korm::zero::test {
@@ -187,6 +188,40 @@ TEST(MetaRegistry, InvokersAreOwnedAndCalledByReflection) {
         scope.commit();
     }
     EXPECT_EQ(AddWeightInvoker::alive, aliveBefore);
+}
+
+// Writes a UUID value as its text; counts its instances.
+class UuidTextSerializer : public meta::AbstractPropertySerializer {
+  public:
+    static inline int alive = 0;
+    UuidTextSerializer() { ++alive; }
+    ~UuidTextSerializer() override { --alive; }
+    std::u16string toText(Value const& value) const override {
+        return tarsk::core::text::toUtf16(
+            boost::uuids::to_string(*static_cast<boost::uuids::uuid const*>(value.getPayload())));
+    }
+    Value fromText(std::u16string const&) const override { return Value(); }
+};
+
+TEST(MetaRegistry, PropertySerializersAreOwnedPerProperty) {
+    SamplePackage s;
+    s.buildCommitted();
+    auto& serializers = meta::PropertySerializerRegistry::getInstance();
+    EXPECT_EQ(&serializers, &meta::PropertySerializerRegistry::getInstance());
+    EXPECT_EQ(serializers.getSerializer(s.label), nullptr);
+
+    serializers.registerSerializer(s.label, std::make_unique<UuidTextSerializer>());
+    ASSERT_NE(serializers.getSerializer(s.label), nullptr);
+    EXPECT_EQ(serializers.getSerializer(s.owner), nullptr);
+    boost::uuids::uuid const id = ElementImpl::generateNewUuid();
+    EXPECT_EQ(serializers.getSerializer(s.label)->toText(uuidValue(id)),
+              tarsk::core::text::toUtf16(boost::uuids::to_string(id)));
+
+    serializers.registerSerializer(s.label, std::make_unique<UuidTextSerializer>());
+    EXPECT_EQ(UuidTextSerializer::alive, 1);
+    serializers.registerSerializer(s.label, nullptr);
+    EXPECT_EQ(UuidTextSerializer::alive, 0);
+    EXPECT_EQ(serializers.getSerializer(s.label), nullptr);
 }
 
 TEST(MetaValues, ValueMetaFromAPropertyDescribesItsValues) {

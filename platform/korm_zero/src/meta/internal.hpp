@@ -14,6 +14,9 @@ namespace korm::zero::meta::detail {
 /// The framework's meta-class of a kind of meta object (empty until the registry exists).
 Class kindClass(MetaKind kind) noexcept;
 
+/// Empties the StandardTypes entries (the registry is going away).
+void resetStandardTypes() noexcept;
+
 /// Counts a creation for the test hook (testing::armFailure); throws InjectedFailure when the
 /// armed creation is reached.
 void beforeCreation();

@@ -140,6 +140,7 @@ MetaRegistry::~MetaRegistry() {
     for (auto& kindClass : g_kindClasses) {
         kindClass.store(nullptr, std::memory_order_release);
     }
+    detail::resetStandardTypes();
     // Invokers and names first (they hold meta objects); then the model releases the meta
     // objects, each dropping the handles it holds.
     m_state.reset();

@@ -5,15 +5,16 @@
 #include <array>
 #include <atomic>
 
+#include "internal.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
 
 namespace korm::zero {
 
 namespace {
 
-// Filled on first use. The meta model keeps the primitive types for the registry's life,
-// which is the process's, so plain pointers suffice; two threads that race to fill an entry
-// store the same pointer.
+// Filled on first use. The meta model keeps the primitive types for the registry's life, so
+// plain pointers suffice (the registry empties the entries when it goes away, at exit); two
+// threads that race to fill an entry store the same pointer.
 std::array<std::atomic<meta::Type::Impl const*>, 3> g_entries{};
 
 constexpr char16_t const* ENTRY_NAMES[] = {u"UUID", u"Boolean", u"String"};
@@ -31,6 +32,16 @@ meta::Type::Impl const* StandardTypes::get(Entry entry) {
     }
     return record;
 }
+
+namespace meta::detail {
+
+void resetStandardTypes() noexcept {
+    for (auto& entry : g_entries) {
+        entry.store(nullptr, std::memory_order_release);
+    }
+}
+
+}  // namespace meta::detail
 
 meta::Type StandardTypes::getType(Entry entry) {
     return meta::Type(const_cast<meta::Type::Impl*>(get(entry)));

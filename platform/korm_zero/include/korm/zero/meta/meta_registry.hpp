@@ -131,7 +131,6 @@ class KORM_ZERO_EXPORT MetaRegistry {
 
   private:
     struct State;
-    friend class Operation::Impl;
     friend class MetaObjectImpl;
 
     MetaRegistry();
