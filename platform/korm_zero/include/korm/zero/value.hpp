@@ -30,8 +30,9 @@ class KORM_ZERO_EXPORT ValueMeta {
     ValueMeta() noexcept = default;
     /// A description from a type alone: no second type, no property, first flag 0, managed.
     ValueMeta(meta::Type type, std::uint32_t kind) noexcept;
-    /// A description of a value of `property` (its type and multiplicity). Defined with the
-    /// meta model.
+    /// A description of a value of `property`: its type; as second type the type of its
+    /// qualifier (the key type of a keyed collection), else none; the property; kind
+    /// KIND_MANY for a many-valued property, else KIND_SINGLE; first flag 0; managed.
     explicit ValueMeta(meta::Property const& property);
 
     meta::Type const& getType() const noexcept { return m_type; }
@@ -47,6 +48,10 @@ class KORM_ZERO_EXPORT ValueMeta {
     void setMultiplicityKind(std::uint32_t kind) noexcept { m_kind = kind; }
     void setFirstFlag(std::uint8_t flag) noexcept { m_firstFlag = flag; }
     void setUnmanaged() noexcept { m_managed = 0; }
+
+    /// Reports CannotCastIncompatibleTypes naming the type's qualified name ("" without a
+    /// type): what a failed checkCompatible<T> raises.
+    [[noreturn]] void reportIncompatible() const;
 
   protected:
     meta::Type m_type;
