@@ -13,11 +13,12 @@ function(arvex_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     arvex_warnings(${name})
-    set(labels unit)
+    # One label per program: list-valued properties do not survive test discovery.
+    set(label unit)
     if(ARG_CONCURRENCY)
-        list(APPEND labels concurrency)
+        set(label concurrency)
     endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS "${labels}")
+        PROPERTIES LABELS ${label})
 endfunction()
