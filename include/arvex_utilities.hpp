@@ -5,3 +5,4 @@
 #include "arvex/utilities/collections/typed_values.hpp"
 #include "arvex/utilities/export.hpp"
 #include "arvex/utilities/fullpath.hpp"
+#include "arvex/utilities/meta/meta_package.hpp"
