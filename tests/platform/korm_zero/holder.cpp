@@ -1,0 +1,283 @@
+#include "holder.hpp"
+
+#include <algorithm>
+#include <boost/functional/hash.hpp>
+
+#include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/meta/meta_registry.hpp"
+
+namespace korm::zero::test {
+
+SamplePackage const& holderPackage() {
+    static SamplePackage const package = [] {
+        SamplePackage p;
+        p.buildCommitted();
+        return p;
+    }();
+    return package;
+}
+
+// ---- TestSequence -----------------------------------------------------------------------
+
+class TestSequence::Generic : public GenericSequenceInterface {
+  public:
+    explicit Generic(TestSequence& s) : m_s(s) {}
+    std::size_t genericSize() const override { return m_s.m_items.size(); }
+    void genericAdd(ModelElement const& element) override { m_s.add(element); }
+    void genericRemove(ModelElement const& element) override { m_s.remove(element); }
+    void genericClear() override {
+        while (!m_s.m_items.empty()) {
+            m_s.remove(m_s.m_items.back());
+        }
+    }
+    void genericBasicClear() override { genericClear(); }
+    bool genericContains(ModelElement const& element) const override {
+        return std::find(m_s.m_items.begin(), m_s.m_items.end(), element) != m_s.m_items.end();
+    }
+    ModelElement genericGetAt(std::size_t index) const override {
+        return index < m_s.m_items.size() ? m_s.m_items[index] : ModelElement();
+    }
+    void genericSetAt(std::size_t index, ModelElement const& element) override {
+        Operation operation(m_s);
+        m_s.modifying();
+        m_s.m_items.at(index) = element;
+        operation.commit();
+    }
+    void genericInsertAt(std::size_t index, ModelElement const& element) override {
+        Operation operation(m_s);
+        m_s.modifying();
+        m_s.m_items.insert(m_s.m_items.begin() + static_cast<std::ptrdiff_t>(index), element);
+        operation.commit();
+    }
+    void genericRemoveAt(std::size_t index) override {
+        if (index < m_s.m_items.size()) {
+            m_s.remove(m_s.m_items[index]);
+        }
+    }
+
+  private:
+    TestSequence& m_s;
+};
+
+TestSequence::TestSequence(ModelElement::Impl* owner, meta::Property property)
+    : ReferenceCollection(owner, std::move(property), nullptr) {
+    setGenericInterface(std::make_unique<Generic>(*this));
+}
+
+void TestSequence::add(ModelElement const& element, bool failAfterChange) {
+    if (!element) {
+        return;
+    }
+    checkCompatibleModel(element.getImpl());
+    Operation operation(*this);
+    modifying();
+    m_items.push_back(element);
+    if (isComposite()) {
+        getOwner()->_setContainedByThis(element.getImpl(), getCollectionProperty());
+    }
+    if (failAfterChange) {
+        throw std::runtime_error("failing on purpose");
+    }
+    operation.commit();
+}
+
+void TestSequence::remove(ModelElement const& element) {
+    auto const it = std::find(m_items.begin(), m_items.end(), element);
+    if (it == m_items.end()) {
+        return;
+    }
+    Operation operation(*this);
+    modifying();
+    if (isComposite()) {
+        element->basicSetContainer(nullptr, meta::Property(), ModelElement::Impl::NO_INDEX);
+    }
+    m_items.erase(it);
+    operation.commit();
+}
+
+meta::Type TestSequence::getCollectionType() const {
+    return holderPackage().rock;
+}
+
+bool TestSequence::resolveAdd(ModelElement const& element) {
+    m_items.push_back(element);
+    return true;
+}
+
+void TestSequence::basicRemove(ModelElement const& element) {
+    auto const it = std::find(m_items.begin(), m_items.end(), element);
+    if (it != m_items.end()) {
+        m_items.erase(it);
+    }
+}
+
+void TestSequence::basicClear() {
+    modifying();
+    m_items.clear();
+}
+
+void TestSequence::basicCopyValues(ReferenceCollection const& source) {
+    Operation operation(*this);
+    modifying();
+    m_items = source.getAllValues();
+    operation.commit();
+}
+
+// ---- Holder -----------------------------------------------------------------------------
+
+class Holder::Storage : public ModelElement::Impl::Storage {
+  public:
+    using ModelElement::Impl::Storage::Storage;
+    std::vector<ModelElement> oldToys;
+};
+
+Holder::Holder(Model const& model, boost::uuids::uuid const& id)
+    : ModelElement::Impl(model, id)
+    , m_toys(std::make_unique<TestSequence>(this, holderPackage().toys)) {}
+
+ModelElement Holder::create(Model const& model) {
+    Transaction transaction = model->beginTransaction(false);
+    ModelElement element(new Holder(model, boost::uuids::nil_uuid()));
+    element->notifyCreated();
+    transaction.commit();
+    return element;
+}
+
+meta::Class Holder::getMetaClass() const {
+    return holderPackage().dog;
+}
+
+void Holder::inverseRemove(ModelElement const& element, meta::Property const& /*property*/) {
+    if (m_toys->getOwner() != nullptr) {
+        m_toys->remove(element);
+    }
+}
+
+void Holder::basicDisassociateAll() {
+    ModelElement::Impl::_basicClear(*m_toys);
+}
+
+std::unique_ptr<ModelElement::Impl::Storage> Holder::createStorage() const {
+    return std::make_unique<Storage>(getUuid(), getModel(), getMetaClass(), 2);
+}
+
+void Holder::copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const {
+    if (index == 1) {
+        static_cast<Storage&>(storage).oldToys = m_toys->items();
+    } else {
+        ModelElement::Impl::copyValue(storage, index);
+    }
+}
+
+void Holder::copyStateFromStorage(ModelElement::Impl::Storage const& storage) {
+    if (storage.isChanged(1)) {
+        m_toys->m_items = static_cast<Storage const&>(storage).oldToys;
+    }
+    ModelElement::Impl::copyStateFromStorage(storage);
+}
+
+// ---- Item -------------------------------------------------------------------------------
+
+class Item::Storage : public ModelElement::Impl::Storage {
+  public:
+    using ModelElement::Impl::Storage::Storage;
+    boost::uuids::uuid oldLabel = boost::uuids::nil_uuid();
+};
+
+Item::Item(Model const& model, boost::uuids::uuid const& id) : ModelElement::Impl(model, id) {}
+
+ModelElement Item::create(Model const& model, boost::uuids::uuid const& label) {
+    Transaction transaction = model->beginTransaction(false);
+    ModelElement element(new Item(model, boost::uuids::nil_uuid()));
+    element->notifyCreated();
+    static_cast<Item*>(element.getImpl())->setLabel(label);
+    transaction.commit();
+    return element;
+}
+
+ModelElement Item::createProxy(Model const& model, ProxyId id) {
+    auto* record = new Item(model, boost::uuids::nil_uuid());
+    ModelElement element(record);
+    record->announceAsProxy(std::move(id));
+    return element;
+}
+
+void Item::setLabel(boost::uuids::uuid const& label) {
+    if (label == m_label) {
+        return;
+    }
+    Transaction transaction = getModel()->beginTransaction(false);
+    notifyModifying(1);
+    m_label = label;
+    transaction.commit();
+}
+
+meta::Class Item::getMetaClass() const {
+    return holderPackage().rock;
+}
+
+Value Item::getPropertyValue(meta::Property const& property, AccessTag tag) const {
+    if (property == holderPackage().label) {
+        return uuidValue(m_label);
+    }
+    return ModelElement::Impl::getPropertyValue(property, tag);
+}
+
+std::unique_ptr<ModelElement::Impl::Storage> Item::createStorage() const {
+    return std::make_unique<Storage>(getUuid(), getModel(), getMetaClass(), 2);
+}
+
+void Item::copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const {
+    if (index == 1) {
+        static_cast<Storage&>(storage).oldLabel = m_label;
+    } else {
+        ModelElement::Impl::copyValue(storage, index);
+    }
+}
+
+void Item::copyStateFromStorage(ModelElement::Impl::Storage const& storage) {
+    if (storage.isChanged(1)) {
+        m_label = static_cast<Storage const&>(storage).oldLabel;
+    }
+    ModelElement::Impl::copyStateFromStorage(storage);
+}
+
+// ---- UUID values ------------------------------------------------------------------------
+
+Value uuidValue(boost::uuids::uuid const& id) {
+    Value::Operations ops;
+    ops.deleter = [](void* p) { delete static_cast<boost::uuids::uuid*>(p); };
+    ops.cloner = [](void const* p) -> void* {
+        return new boost::uuids::uuid(*static_cast<boost::uuids::uuid const*>(p));
+    };
+    ops.comparator = [](void const* a, void const* b) {
+        return *static_cast<boost::uuids::uuid const*>(a) ==
+               *static_cast<boost::uuids::uuid const*>(b);
+    };
+    ops.hasher = [](void const* p) {
+        return boost::hash<boost::uuids::uuid>()(*static_cast<boost::uuids::uuid const*>(p));
+    };
+    return Value(
+        ValueMeta(meta::MetaRegistry::getInstance().getType(u"UUID"), ValueMeta::KIND_SINGLE),
+        new boost::uuids::uuid(id), ops);
+}
+
+}  // namespace korm::zero::test
+
+namespace korm::zero {
+
+template <>
+void Value::checkCompatible<boost::uuids::uuid>() const {
+    if (hasData() && !(getType() == meta::MetaRegistry::getInstance().getType(u"UUID"))) {
+        reportIncompatible();
+    }
+}
+
+template <>
+boost::uuids::uuid Value::getValue<boost::uuids::uuid>() const {
+    checkCompatible<boost::uuids::uuid>();
+    return hasData() ? *static_cast<boost::uuids::uuid const*>(getPayload())
+                     : boost::uuids::nil_uuid();
+}
+
+}  // namespace korm::zero

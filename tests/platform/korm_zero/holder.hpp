@@ -1,0 +1,106 @@
+#pragma once
+
+// Elements for the tests of collections, builders and queries, written to the library's
+// pattern on the classes of a SamplePackage:
+//
+//   Holder (class Dog)   index 1 "Toys": a TestSequence of Items (containment)
+//   Item   (class Rock)  index 1 "Label": a UUID
+//
+// TestSequence is a minimal ordered collection on the framework's collection bases.
+
+#include <boost/uuid/nil_generator.hpp>
+#include <memory>
+#include <vector>
+
+#include "korm/zero/collections/reference_collection.hpp"
+#include "korm/zero/zero.hpp"
+#include "meta_sample.hpp"
+
+namespace korm::zero::test {
+
+/// The sample package the holder classes use (built once per process).
+SamplePackage const& holderPackage();
+
+class TestSequence : public ReferenceCollection {
+  public:
+    TestSequence(ModelElement::Impl* owner, meta::Property property);
+
+    /// Appends with the checks, the bracket and the containment bookkeeping. With
+    /// `failAfterChange` it throws after the change, inside the bracket.
+    void add(ModelElement const& element, bool failAfterChange = false);
+    void remove(ModelElement const& element);
+    std::vector<ModelElement> const& items() const noexcept { return m_items; }
+
+    meta::Type getCollectionType() const override;
+    bool empty() const override { return m_items.empty(); }
+    std::vector<ModelElement> getAllValues() const override { return m_items; }
+    void replaceProxy(ModelElement const&, std::size_t) override {}
+    void resolveAll() override {}
+    void resolveLocal() override {}
+    bool basicContainsProxyTo(ModelElement const&) override { return false; }
+    bool resolveAdd(ModelElement const& element) override;
+
+  protected:
+    friend class Holder;
+    void basicAdd(ModelElement const& element) override { m_items.push_back(element); }
+    void basicRemove(ModelElement const& element) override;
+    void basicClear() override;
+    void basicCopyValues(ReferenceCollection const& source) override;
+
+  private:
+    class Generic;
+    std::vector<ModelElement> m_items;
+};
+
+class Holder : public ModelElement::Impl {
+  public:
+    class Storage;
+    Holder(Model const& model, boost::uuids::uuid const& id);
+    static ModelElement create(Model const& model);
+
+    TestSequence& toys() { return *m_toys; }
+
+    meta::Class getMetaClass() const override;
+    void inverseRemove(ModelElement const& element, meta::Property const& property) override;
+    void basicDisassociateAll() override;
+    std::unique_ptr<ModelElement::Impl::Storage> createStorage() const override;
+    void copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const override;
+    void copyStateFromStorage(ModelElement::Impl::Storage const& storage) override;
+
+  private:
+    std::unique_ptr<TestSequence> m_toys;
+};
+
+class Item : public ModelElement::Impl {
+  public:
+    class Storage;
+    Item(Model const& model, boost::uuids::uuid const& id);
+    static ModelElement create(Model const& model,
+                               boost::uuids::uuid const& label = boost::uuids::nil_uuid());
+    /// A proxy Item standing for `id`.
+    static ModelElement createProxy(Model const& model, ProxyId id);
+
+    boost::uuids::uuid const& getLabel() const noexcept { return m_label; }
+    void setLabel(boost::uuids::uuid const& label);
+
+    meta::Class getMetaClass() const override;
+    Value getPropertyValue(meta::Property const& property, AccessTag tag) const override;
+    std::unique_ptr<ModelElement::Impl::Storage> createStorage() const override;
+    void copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const override;
+    void copyStateFromStorage(ModelElement::Impl::Storage const& storage) override;
+
+  private:
+    boost::uuids::uuid m_label = boost::uuids::nil_uuid();
+};
+
+/// A Value carrying a UUID (the test's own typed-value support for UUIDs).
+Value uuidValue(boost::uuids::uuid const& id);
+
+}  // namespace korm::zero::test
+
+namespace korm::zero {
+template <>
+void Value::checkCompatible<boost::uuids::uuid>() const;
+template <>
+boost::uuids::uuid Value::getValue<boost::uuids::uuid>() const;
+}  // namespace korm::zero
