@@ -2,6 +2,7 @@
 
 // The whole public API of arvex_utilities.
 
+#include "arvex/utilities/collections/collection_factory.hpp"
 #include "arvex/utilities/collections/collection_support.hpp"
 #include "arvex/utilities/collections/element_map.hpp"
 #include "arvex/utilities/collections/element_multimap.hpp"

@@ -44,6 +44,8 @@ TEST_F(KeyedCollections, KeysOrderAsUnsignedBytesAndLookupsAnswerAbsenceQuietly)
               CollectionTestMeta::get().key.getPropertyImpl()->getType());
     EXPECT_EQ(thrownId([&] { generic->genericGet(arvex::utilities::makeValue(true)); }),
               "korm0:messages:CannotCastIncompatibleTypes");
+    EXPECT_EQ(map.findRecord(key(0x80)), map.find(key(0x80)).getImpl());
+    EXPECT_EQ(map.findRecord(key(0x01)), nullptr);
     EXPECT_FALSE(map.hasKey(key(0x01)));
     EXPECT_TRUE(map.find(key(0x01)).isEmpty());
 }

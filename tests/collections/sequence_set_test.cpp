@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "arvex/utilities/collections/collection_factory.hpp"
 #include "collection_test_support.hpp"
 #include "korm/zero/collections/saturated_bloom_filter.hpp"
 
@@ -176,6 +177,26 @@ TEST_F(SequencesAndSets, DestroyingTheHolderDestroysResolvedEntriesAndLeavesProx
     EXPECT_TRUE(a);
     EXPECT_EQ(holder->map().find(key(1)), a);
     EXPECT_EQ(a->basicContainer(), holder.getImpl());
+}
+
+}  // namespace
+}  // namespace korm::zero::colltest
+
+namespace korm::zero::colltest {
+namespace {
+
+TEST(CollectionFactory, OrderedPropertiesGetSequencesAndOthersSets) {
+    Model const model = Model::create();
+    Holder const holder = Holder::create(model);
+    auto const& meta = CollectionTestMeta::get();
+    std::unique_ptr<ReferenceCollection> const seq(
+        createElementCollection<Entry>(holder.getImpl(), meta.seq));
+    std::unique_ptr<ReferenceCollection> const set(
+        createElementCollection<Entry>(holder.getImpl(), meta.set));
+    ASSERT_NE(dynamic_cast<ElementSequence<Entry>*>(seq.get()), nullptr);
+    EXPECT_TRUE(static_cast<ElementSequence<Entry>&>(*seq).isUnique());
+    EXPECT_NE(dynamic_cast<UnorderedElementSet<Entry>*>(set.get()), nullptr);
+    EXPECT_EQ(seq->getCollectionType(), Entry::metaClass());
 }
 
 }  // namespace

@@ -175,6 +175,12 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
         auto const it = this->m_container.find(key);
         return it == this->m_container.end() ? T() : it->second;
     }
+    /// The record filed under `key`, or null. No reference is taken: for reading while the
+    /// map does not change (a look-up that copies no handle).
+    EntryImpl* findRecord(K const& key) const {
+        auto const it = this->m_container.find(key);
+        return it == this->m_container.end() ? nullptr : Base::recordOf(it->second);
+    }
     bool hasKey(K const& key) const { return this->m_container.count(key) != 0; }
     /// Whether that very entry (or proxy) is held.
     bool contains(T const& entry) const {
