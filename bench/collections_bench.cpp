@@ -101,9 +101,13 @@ void findArvex(benchmark::State& state) {
     auto const keys = randomKeys(state.range(0), 2);
     Fixture const fixture(keys);
     auto& map = fixture.holder->map();
+    // One transaction: filed one by one outside a transaction, each filing would be an undo
+    // step holding a copy of the whole map (quadratic memory).
+    Transaction transaction = fixture.model->beginTransaction(false);
     for (auto const& entry : fixture.entries) {
         map.insert(entry, CollisionResolution::REPORT);
     }
+    transaction.commit();
     auto const order = shuffled(keys);
     for (auto _ : state) {
         for (auto const& key : order) {
