@@ -2,6 +2,12 @@
 
 // The whole public API of arvex_utilities.
 
+#include "arvex/utilities/collections/collection_support.hpp"
+#include "arvex/utilities/collections/element_map.hpp"
+#include "arvex/utilities/collections/element_multimap.hpp"
+#include "arvex/utilities/collections/element_sequence.hpp"
+#include "arvex/utilities/collections/typed_reference_collection.hpp"
 #include "arvex/utilities/collections/typed_values.hpp"
+#include "arvex/utilities/collections/unordered_element_set.hpp"
 #include "arvex/utilities/export.hpp"
 #include "arvex/utilities/fullpath.hpp"

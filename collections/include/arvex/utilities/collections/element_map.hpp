@@ -1,0 +1,287 @@
+#pragma once
+
+// ElementMapBase and ElementMap: a keyed collection holding at most one entry per key, in
+// ascending key order, with its generic map interface.
+//
+// A node holds a copy of the entry's key taken when the entry was filed; the node is not
+// updated when the entry's key changes, so an entry class whose key can change takes itself
+// out of its container and files itself again around the change.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "arvex/utilities/collections/collection_support.hpp"
+#include "arvex/utilities/collections/typed_reference_collection.hpp"
+#include "korm/zero/collections/reference_collection.hpp"
+#include "korm/zero/value.hpp"
+
+namespace korm::zero {
+
+/// The map collection over Container (a std::map<K, T>). Keys are compared with the
+/// container's order; for UUIDs that is 16 unsigned bytes from byte 0 on, the order of their
+/// canonical text.
+template <class K, class T, class Container>
+class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> {
+    using Base = TypedReferenceCollectionWithProxies<T, Container>;
+
+  public:
+    using Key = K;
+    using EntryImpl = typename T::Impl;
+    /// Gives an entry's key; built from the entry class's getKey member function.
+    using KeyExtractor = std::function<K(EntryImpl*)>;
+
+    /// The generic map interface, forwarding to the collection.
+    class MyGenericInterface : public GenericMapInterface {
+      public:
+        explicit MyGenericInterface(ElementMapBase& map) noexcept : m_map(map) {}
+        std::size_t genericSize() const override { return m_map.size(); }
+        void genericAdd(ModelElement const& element) override {
+            if (!element) {
+                return;
+            }
+            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
+            m_map.insert(Base::entryOf(element), CollisionResolution::REPORT);
+        }
+        void genericRemove(ModelElement const& element) override {
+            if (!element) {
+                return;
+            }
+            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
+            m_map.remove(Base::entryOf(element));
+        }
+        void genericClear() override { m_map.clear(); }
+        void genericBasicClear() override { m_map.clear(); }
+        bool genericContains(ModelElement const& element) const override {
+            return element && collection_support::isCompatible(element.getImpl(), T::metaClass()) &&
+                   m_map.contains(Base::entryOf(element));
+        }
+        bool isSequenceInterface() const override { return false; }
+        bool isMapInterface() const override { return true; }
+        bool isMultimapInterface() const override { return false; }
+        /// The entry under the key (a Value holding the key; no data counts as the nil key),
+        /// or an empty handle.
+        ModelElement genericGet(Value const& key) const override {
+            return m_map.find(key.getValue<K>());
+        }
+        meta::Type getQualifierType() const override {
+            return collection_support::qualifierType(m_map);
+        }
+        std::vector<Value> genericKeys() const override { return m_map.getAllKeys(); }
+
+      private:
+        ElementMapBase& m_map;
+    };
+
+    ElementMapBase(ModelElement::CollectionPrivateTag, KeyExtractor keyExtractor,
+                   ModelElement::Impl* owner, meta::Property property,
+                   meta::Property::Impl const* opposite)
+        : Base(owner, std::move(property), opposite), m_keyExtractor(std::move(keyExtractor)) {
+        this->setGenericInterface(std::make_unique<MyGenericInterface>(*this));
+    }
+
+    // ---- typed operations ---------------------------------------------------------------
+
+    /// Files `entry` under its key with bookkeeping. An empty or invalid handle, or an entry
+    /// already filed, changes nothing; a proxy goes to the proxy table. When another entry
+    /// holds the key, `mode` decides.
+    void insert(T const& entry, CollisionResolution mode) {
+        if (!entry) {
+            return;
+        }
+        EntryImpl* const record = Base::recordOf(entry);
+        this->checkCompatibleModel(record);
+        if (record->isProxy()) {
+            this->addProxy(entry);
+            return;
+        }
+        K const key = m_keyExtractor(record);
+        auto const it = this->m_container.lower_bound(key);
+        bool const taken = it != this->m_container.end() && !(key < it->first);
+        if (!taken) {
+            CollectionChange change(*this);
+            auto const node = this->m_container.emplace_hint(it, key, entry);
+            try {
+                this->bookkeepAdded(record);
+            } catch (...) {
+                this->m_container.erase(node);
+                throw;
+            }
+            change.commit();
+            return;
+        }
+        if (it->second == entry) {
+            return;
+        }
+        switch (mode) {
+            case CollisionResolution::REPORT:
+                collection_support::reportDuplicateKey(key);
+            case CollisionResolution::IGNORE:
+                return;
+            case CollisionResolution::REPLACE: {
+                CollectionChange change(*this);
+                T const old = it->second;
+                this->bookkeepRemoved(old.getImpl());
+                it->second = entry;
+                try {
+                    this->bookkeepAdded(record);
+                } catch (...) {
+                    it->second = old;
+                    throw;
+                }
+                change.commit();
+                return;
+            }
+        }
+    }
+
+    /// Takes `entry` out with bookkeeping (a proxy out of the proxy table). An entry that is
+    /// not held changes nothing; the entry itself is not destroyed.
+    void remove(T const& entry) {
+        if (!entry) {
+            return;
+        }
+        if (entry->isProxy()) {
+            this->removeProxy(entry);
+            return;
+        }
+        auto const it = findNode(entry);
+        if (it == this->m_container.end()) {
+            return;
+        }
+        CollectionChange change(*this);
+        this->bookkeepRemoved(entry.getImpl());
+        this->m_container.erase(it);
+        change.commit();
+    }
+
+    /// Takes every entry out with bookkeeping, in key order, then empties the proxy table.
+    void clear() {
+        if (!this->m_container.empty()) {
+            CollectionChange change(*this);
+            for (auto const& node : this->m_container) {
+                this->bookkeepRemoved(node.second.getImpl());
+            }
+            this->m_container.clear();
+            change.commit();
+        }
+        this->clearProxyTable();
+    }
+
+    /// The entry filed under `key`, or an empty handle.
+    T find(K const& key) const {
+        auto const it = this->m_container.find(key);
+        return it == this->m_container.end() ? T() : it->second;
+    }
+    bool hasKey(K const& key) const { return this->m_container.count(key) != 0; }
+    /// Whether that very entry (or proxy) is held.
+    bool contains(T const& entry) const {
+        if (!entry) {
+            return false;
+        }
+        if (entry->isProxy()) {
+            return this->holdsProxy(entry);
+        }
+        return findNode(entry) != this->m_container.end();
+    }
+
+    /// Every key once, ascending, each a single UUID value; empty when the UUID type is not
+    /// available from the meta registry.
+    std::vector<Value> getAllKeys() const {
+        std::vector<Value> keys;
+        meta::Type const type = collection_support::uuidType();
+        if (type.isEmpty()) {
+            return keys;
+        }
+        keys.reserve(this->m_container.size());
+        for (auto const& node : this->m_container) {
+            keys.push_back(collection_support::makeKeyValue(type, node.first));
+        }
+        return keys;
+    }
+
+    KeyExtractor const& getKeyExtractor() const noexcept { return m_keyExtractor; }
+
+    // ---- framework operations -----------------------------------------------------------
+
+    /// Files `element` without bookkeeping; an element whose key is taken is not filed.
+    void basicAdd(ModelElement const& element) override {
+        if (element.isEmpty()) {
+            return;
+        }
+        K const key = m_keyExtractor(Base::recordOf(element));
+        auto const it = this->m_container.lower_bound(key);
+        if (it != this->m_container.end() && !(key < it->first)) {
+            return;
+        }
+        CollectionChange change(*this);
+        this->m_container.emplace_hint(it, key, Base::entryOf(element));
+        change.commit();
+    }
+
+    bool resolveAdd(ModelElement const& element) override {
+        K const key = m_keyExtractor(Base::recordOf(element));
+        auto const it = this->m_container.lower_bound(key);
+        if (it != this->m_container.end() && !(key < it->first)) {
+            return false;
+        }
+        this->m_container.emplace_hint(it, key, Base::entryOf(element));
+        return true;
+    }
+
+    /// Takes `element` out without bookkeeping.
+    void basicRemove(ModelElement const& element) override {
+        if (element.isEmpty()) {
+            return;
+        }
+        auto const it = findNode(Base::entryOf(element));
+        if (it == this->m_container.end()) {
+            return;
+        }
+        CollectionChange change(*this);
+        this->m_container.erase(it);
+        change.commit();
+    }
+
+    /// Drops every node without bracket or bookkeeping; the proxy table stays.
+    void basicClear() override {
+        this->modifying();
+        this->m_container.clear();
+    }
+
+    /// Becomes a copy of `source` (a collection of the same type), proxy table included. The
+    /// copies are made first, so a failure changes nothing.
+    void basicCopyValues(ReferenceCollection const& source) override {
+        if (&source == this) {
+            return;
+        }
+        auto const& other = static_cast<ElementMapBase const&>(source);
+        Container copy(other.m_container);
+        auto proxies = Base::copyProxyTable(other);
+        CollectionChange change(*this);
+        this->m_container.swap(copy);
+        this->swapProxyTable(proxies);
+        change.commit();
+    }
+
+  private:
+    /// The node holding that very entry, found under the entry's current key.
+    typename Container::const_iterator findNode(T const& entry) const {
+        auto const it = this->m_container.find(m_keyExtractor(Base::recordOf(entry)));
+        return it != this->m_container.end() && it->second == entry ? it : this->m_container.end();
+    }
+
+    KeyExtractor m_keyExtractor;
+};
+
+/// The map of entries T by key K.
+template <class K, class T>
+class ElementMap : public ElementMapBase<K, T, std::map<K, T>> {
+  public:
+    using ElementMapBase<K, T, std::map<K, T>>::ElementMapBase;
+    ~ElementMap() override = default;
+};
+
+}  // namespace korm::zero

@@ -1,0 +1,267 @@
+#pragma once
+
+// ElementMultimapBase and ElementMultimap: a keyed collection holding any number of entries
+// per key, in ascending key order and, within one key, in the order they were filed; with its
+// generic multimap interface.
+//
+// As in the map, a node keeps the key its entry had when it was filed.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "arvex/utilities/collections/collection_support.hpp"
+#include "arvex/utilities/collections/typed_reference_collection.hpp"
+#include "korm/zero/collections/reference_collection.hpp"
+#include "korm/zero/value.hpp"
+
+namespace korm::zero {
+
+/// The multimap collection over Container (a std::multimap<K, T>). The same element is never
+/// held twice under one key; distinct entries with equal keys stand side by side.
+template <class K, class T, class Container>
+class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Container> {
+    using Base = TypedReferenceCollectionWithProxies<T, Container>;
+
+  public:
+    using Key = K;
+    using EntryImpl = typename T::Impl;
+    using KeyExtractor = std::function<K(EntryImpl*)>;
+
+    /// The generic multimap interface, forwarding to the collection.
+    class MyGenericInterface : public GenericMultimapInterface {
+      public:
+        explicit MyGenericInterface(ElementMultimapBase& map) noexcept : m_map(map) {}
+        std::size_t genericSize() const override { return m_map.size(); }
+        void genericAdd(ModelElement const& element) override {
+            if (!element) {
+                return;
+            }
+            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
+            m_map.insert(Base::entryOf(element));
+        }
+        void genericRemove(ModelElement const& element) override {
+            if (!element) {
+                return;
+            }
+            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
+            m_map.remove(Base::entryOf(element));
+        }
+        void genericClear() override { m_map.clear(); }
+        void genericBasicClear() override { m_map.clear(); }
+        bool genericContains(ModelElement const& element) const override {
+            return element && collection_support::isCompatible(element.getImpl(), T::metaClass()) &&
+                   m_map.contains(Base::entryOf(element));
+        }
+        bool isSequenceInterface() const override { return false; }
+        bool isMapInterface() const override { return false; }
+        bool isMultimapInterface() const override { return true; }
+        /// Every entry under the key, in filing order (a Value without data is the nil key).
+        std::vector<ModelElement> genericGet(Value const& key) const override {
+            std::vector<ModelElement> result;
+            auto const [first, last] = m_map.getContainer().equal_range(key.getValue<K>());
+            for (auto it = first; it != last; ++it) {
+                result.push_back(it->second);
+            }
+            return result;
+        }
+        meta::Type getQualifierType() const override {
+            return collection_support::qualifierType(m_map);
+        }
+        std::vector<Value> genericKeys() const override { return m_map.getAllKeys(); }
+
+      private:
+        ElementMultimapBase& m_map;
+    };
+
+    ElementMultimapBase(ModelElement::CollectionPrivateTag, KeyExtractor keyExtractor,
+                        ModelElement::Impl* owner, meta::Property property,
+                        meta::Property::Impl const* opposite)
+        : Base(owner, std::move(property), opposite), m_keyExtractor(std::move(keyExtractor)) {
+        this->setGenericInterface(std::make_unique<MyGenericInterface>(*this));
+    }
+
+    // ---- typed operations ---------------------------------------------------------------
+
+    /// Files `entry` after the entries of its key, with bookkeeping. An empty or invalid
+    /// handle, or an entry already filed under its key, changes nothing; a proxy goes to the
+    /// proxy table.
+    void insert(T const& entry) {
+        if (!entry) {
+            return;
+        }
+        EntryImpl* const record = Base::recordOf(entry);
+        this->checkCompatibleModel(record);
+        if (record->isProxy()) {
+            this->addProxy(entry);
+            return;
+        }
+        K const key = m_keyExtractor(record);
+        auto const [first, last] = this->m_container.equal_range(key);
+        for (auto it = first; it != last; ++it) {
+            if (it->second == entry) {
+                return;
+            }
+        }
+        CollectionChange change(*this);
+        auto const node = this->m_container.emplace_hint(last, key, entry);
+        try {
+            this->bookkeepAdded(record);
+        } catch (...) {
+            this->m_container.erase(node);
+            throw;
+        }
+        change.commit();
+    }
+
+    /// Takes `entry` out with bookkeeping (a proxy out of the proxy table); the entry itself
+    /// is not destroyed.
+    void remove(T const& entry) {
+        if (!entry) {
+            return;
+        }
+        if (entry->isProxy()) {
+            this->removeProxy(entry);
+            return;
+        }
+        auto const it = findNode(entry);
+        if (it == this->m_container.end()) {
+            return;
+        }
+        CollectionChange change(*this);
+        this->bookkeepRemoved(entry.getImpl());
+        this->m_container.erase(it);
+        change.commit();
+    }
+
+    /// Takes every entry out with bookkeeping, in order, then empties the proxy table.
+    void clear() {
+        if (!this->m_container.empty()) {
+            CollectionChange change(*this);
+            for (auto const& node : this->m_container) {
+                this->bookkeepRemoved(node.second.getImpl());
+            }
+            this->m_container.clear();
+            change.commit();
+        }
+        this->clearProxyTable();
+    }
+
+    /// The entries filed under `key`, in filing order.
+    std::vector<T> findAll(K const& key) const {
+        std::vector<T> result;
+        auto const [first, last] = this->m_container.equal_range(key);
+        for (auto it = first; it != last; ++it) {
+            result.push_back(it->second);
+        }
+        return result;
+    }
+    bool hasKey(K const& key) const { return this->m_container.count(key) != 0; }
+    std::size_t count(K const& key) const { return this->m_container.count(key); }
+    bool contains(T const& entry) const {
+        if (!entry) {
+            return false;
+        }
+        if (entry->isProxy()) {
+            return this->holdsProxy(entry);
+        }
+        return findNode(entry) != this->m_container.end();
+    }
+
+    /// Each distinct key once, ascending, each a single UUID value; empty when the UUID type
+    /// is not available from the meta registry.
+    virtual std::vector<Value> getAllKeys() const {
+        std::vector<Value> keys;
+        meta::Type const type = collection_support::uuidType();
+        if (type.isEmpty()) {
+            return keys;
+        }
+        keys.reserve(this->m_container.size());
+        for (auto it = this->m_container.begin(); it != this->m_container.end();
+             it = this->m_container.upper_bound(it->first)) {
+            keys.push_back(collection_support::makeKeyValue(type, it->first));
+        }
+        return keys;
+    }
+
+    KeyExtractor const& getKeyExtractor() const noexcept { return m_keyExtractor; }
+
+    // ---- framework operations -----------------------------------------------------------
+
+    /// Files `element` after the entries of its key, without bookkeeping.
+    void basicAdd(ModelElement const& element) override {
+        if (element.isEmpty()) {
+            return;
+        }
+        K const key = m_keyExtractor(Base::recordOf(element));
+        CollectionChange change(*this);
+        this->m_container.emplace_hint(this->m_container.upper_bound(key), key,
+                                       Base::entryOf(element));
+        change.commit();
+    }
+
+    bool resolveAdd(ModelElement const& element) override {
+        K const key = m_keyExtractor(Base::recordOf(element));
+        this->m_container.emplace_hint(this->m_container.upper_bound(key), key,
+                                       Base::entryOf(element));
+        return true;
+    }
+
+    void basicRemove(ModelElement const& element) override {
+        if (element.isEmpty()) {
+            return;
+        }
+        auto const it = findNode(Base::entryOf(element));
+        if (it == this->m_container.end()) {
+            return;
+        }
+        CollectionChange change(*this);
+        this->m_container.erase(it);
+        change.commit();
+    }
+
+    void basicClear() override {
+        this->modifying();
+        this->m_container.clear();
+    }
+
+    void basicCopyValues(ReferenceCollection const& source) override {
+        if (&source == this) {
+            return;
+        }
+        auto const& other = static_cast<ElementMultimapBase const&>(source);
+        Container copy(other.m_container);
+        auto proxies = Base::copyProxyTable(other);
+        CollectionChange change(*this);
+        this->m_container.swap(copy);
+        this->swapProxyTable(proxies);
+        change.commit();
+    }
+
+  private:
+    /// The node holding that very entry within its key's range.
+    typename Container::const_iterator findNode(T const& entry) const {
+        auto const [first, last] =
+            this->m_container.equal_range(m_keyExtractor(Base::recordOf(entry)));
+        for (auto it = first; it != last; ++it) {
+            if (it->second == entry) {
+                return it;
+            }
+        }
+        return this->m_container.end();
+    }
+
+    KeyExtractor m_keyExtractor;
+};
+
+/// The multimap of entries T by key K.
+template <class K, class T>
+class ElementMultimap : public ElementMultimapBase<K, T, std::multimap<K, T>> {
+  public:
+    using ElementMultimapBase<K, T, std::multimap<K, T>>::ElementMultimapBase;
+    ~ElementMultimap() override = default;
+};
+
+}  // namespace korm::zero

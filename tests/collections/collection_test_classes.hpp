@@ -1,0 +1,156 @@
+#pragma once
+
+// Element classes for the collection tests and benchmark, written to the library's element
+// pattern: a handle, a record with its properties and overrides, and an old-value record.
+//
+//   Entry    index 1 "Key" UUID (the key of the keyed collections)
+//            index 2 "Value" UUID
+//   Holder   index 1 "Map"   containment map of Entries by Key
+//            index 2 "Multi" containment multimap of Entries by Key
+//            index 3 "Seq"   containment sequence of Entries, unique
+//            index 4 "Set"   set of references to Entries (proxies into other models allowed)
+//   Stranger no properties; a class the collections must refuse.
+
+#include <boost/uuid/nil_generator.hpp>
+#include <boost/uuid/uuid.hpp>
+#include <memory>
+
+#include "arvex/utilities/collections/element_map.hpp"
+#include "arvex/utilities/collections/element_multimap.hpp"
+#include "arvex/utilities/collections/element_sequence.hpp"
+#include "arvex/utilities/collections/unordered_element_set.hpp"
+#include "korm/zero/zero.hpp"
+
+namespace korm::zero::colltest {
+
+/// The class and property objects of the test classes, built once per process.
+struct CollectionTestMeta {
+    meta::Class entry, holder, stranger;
+    meta::Property key, value, map, multi, seq, set;
+    static CollectionTestMeta const& get();
+};
+
+class Entry : public ModelElement {
+  public:
+    class Impl;
+    Entry() noexcept = default;
+    explicit Entry(Impl* record) noexcept;
+    static meta::Class metaClass() { return CollectionTestMeta::get().entry; }
+    static Entry create(Model const& model, boost::uuids::uuid const& key = {},
+                        boost::uuids::uuid const& value = {});
+    Impl* operator->() const noexcept;
+};
+
+class Entry::Impl : public ModelElement::Impl {
+  public:
+    class Storage;
+    static constexpr std::size_t KEY = 1;
+    static constexpr std::size_t VALUE = 2;
+    static constexpr std::size_t BIT_COUNT = 3;
+
+    Impl(Model const& model, boost::uuids::uuid const& id);
+    ~Impl() override;
+
+    boost::uuids::uuid const& getKey() const noexcept { return m_key; }
+    boost::uuids::uuid const& getValue() const noexcept { return m_value; }
+    /// Changes the key and files the entry again under it in its container's Map or Multi (a
+    /// key taken by another entry of a Map reports UniquenessConstraint).
+    void setKey(boost::uuids::uuid const& key);
+    void setValue(boost::uuids::uuid const& value);
+
+    meta::Class getMetaClass() const override { return Entry::metaClass(); }
+    std::unique_ptr<Changes> createChanges() const override;
+    std::unique_ptr<ModelElement::Impl::Storage> createStorage() const override;
+    void copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const override;
+    void copyStateFromStorage(ModelElement::Impl::Storage const& storage) override;
+
+  private:
+    friend class Storage;
+    friend class Entry;
+    boost::uuids::uuid m_key{};
+    boost::uuids::uuid m_value{};
+};
+
+class Entry::Impl::Storage : public ModelElement::Impl::Storage {
+  public:
+    using ModelElement::Impl::Storage::Storage;
+    void revertUnchanged(ModelElement::Impl const& record) override;
+    boost::uuids::uuid oldKey{};
+    boost::uuids::uuid oldValue{};
+};
+
+class Holder : public ModelElement {
+  public:
+    class Impl;
+    Holder() noexcept = default;
+    explicit Holder(Impl* record) noexcept;
+    static meta::Class metaClass() { return CollectionTestMeta::get().holder; }
+    static Holder create(Model const& model);
+    Impl* operator->() const noexcept;
+};
+
+class Holder::Impl : public ModelElement::Impl {
+  public:
+    class Storage;
+    using Map = ElementMap<boost::uuids::uuid, Entry>;
+    using Multi = ElementMultimap<boost::uuids::uuid, Entry>;
+    using Seq = ElementSequence<Entry>;
+    using Set = UnorderedElementSet<Entry>;
+    static constexpr std::size_t MAP = 1;
+    static constexpr std::size_t MULTI = 2;
+    static constexpr std::size_t SEQ = 3;
+    static constexpr std::size_t SET = 4;
+    static constexpr std::size_t BIT_COUNT = 5;
+
+    Impl(Model const& model, boost::uuids::uuid const& id);
+    ~Impl() override;
+
+    Map& map() const noexcept { return *m_map; }
+    Multi& multi() const noexcept { return *m_multi; }
+    Seq& seq() const noexcept { return *m_seq; }
+    Set& set() const noexcept { return *m_set; }
+    /// The collection of property index 1 to 4.
+    ReferenceCollection& collection(std::size_t index) const;
+
+    meta::Class getMetaClass() const override { return Holder::metaClass(); }
+    void doDestroy(bool disassociate, bool toProxies) override;
+    void inverseAdd(ModelElement const& element, meta::Property const& property) override;
+    void inverseRemove(ModelElement const& element, meta::Property const& property) override;
+    void basicDisassociateAll() override;
+    std::unique_ptr<Changes> createChanges() const override;
+    std::unique_ptr<ModelElement::Impl::Storage> createStorage() const override;
+    void copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const override;
+    void copyStateFromStorage(ModelElement::Impl::Storage const& storage) override;
+
+  private:
+    std::size_t indexOf(meta::Property const& property) const;
+
+    std::unique_ptr<Map> m_map;
+    std::unique_ptr<Multi> m_multi;
+    std::unique_ptr<Seq> m_seq;
+    std::unique_ptr<Set> m_set;
+};
+
+/// Old collections: a copy without owner per saved index, or null when it was empty.
+class Holder::Impl::Storage : public ModelElement::Impl::Storage {
+  public:
+    using ModelElement::Impl::Storage::Storage;
+    std::unique_ptr<ReferenceCollection> old[BIT_COUNT];
+};
+
+class Stranger : public ModelElement {
+  public:
+    class Impl;
+    Stranger() noexcept = default;
+    explicit Stranger(Impl* record) noexcept;
+    static meta::Class metaClass() { return CollectionTestMeta::get().stranger; }
+    static Stranger create(Model const& model);
+};
+
+class Stranger::Impl : public ModelElement::Impl {
+  public:
+    using ModelElement::Impl::Impl;
+    meta::Class getMetaClass() const override { return Stranger::metaClass(); }
+};
+
+}  // namespace korm::zero::colltest
