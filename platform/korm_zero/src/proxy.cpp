@@ -9,6 +9,8 @@
 #include <mutex>
 
 #include "korm/zero/messages.hpp"
+#include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "open_models.hpp"
 #include "tarsk/core/text.hpp"
@@ -56,6 +58,27 @@ std::size_t ProxyId::hash() const noexcept {
     seed ^=
         (m_modelName ? h(*m_modelName) + 1 : 0) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
     return seed;
+}
+
+// ---- proxies of a class known by its class object ---------------------------------------
+
+ModelElement createProxy(Model const& model, meta::Class const& metaClass, ProxyId id) {
+    if (!model) {
+        reportException(korm0::messages::CannotCreateWithoutModel());
+    }
+    std::unique_ptr<ModelElement::Builder> builder =
+        metaClass.isEmpty() ? nullptr
+                            : meta::MetaRegistry::getInstance().createBuilder(metaClass, model);
+    if (!builder) {
+        reportException(korm0::messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
+    }
+    builder->setModel(model);
+    ModelElement element = builder->createUnannounced(boost::uuids::nil_uuid());
+    if (element.isEmpty()) {
+        reportException(korm0::messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
+    }
+    element->announceAsProxy(std::move(id));
+    return element;
 }
 
 // ---- open models ------------------------------------------------------------------------

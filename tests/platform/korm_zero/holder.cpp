@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <boost/functional/hash.hpp>
+#include <stdexcept>
 
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
@@ -12,6 +13,10 @@ SamplePackage const& holderPackage() {
     static SamplePackage const package = [] {
         SamplePackage p;
         p.buildCommitted();
+        meta::MetaRegistry::getInstance().registerType(
+            p.rock, nullptr, [](Model const& model) -> std::unique_ptr<ModelElement::Builder> {
+                return std::make_unique<ItemBuilder>(model);
+            });
         return p;
     }();
     return package;
@@ -135,6 +140,10 @@ Holder::Holder(Model const& model, boost::uuids::uuid const& id)
     : ModelElement::Impl(model, id)
     , m_toys(std::make_unique<TestSequence>(this, holderPackage().toys)) {}
 
+Holder::Holder(ModelElement::Builder& builder, boost::uuids::uuid const& id)
+    : ModelElement::Impl(builder, id)
+    , m_toys(std::make_unique<TestSequence>(this, holderPackage().toys)) {}
+
 ModelElement Holder::create(Model const& model) {
     Transaction transaction = model->beginTransaction(false);
     ModelElement element(new Holder(model, boost::uuids::nil_uuid()));
@@ -185,6 +194,9 @@ class Item::Storage : public ModelElement::Impl::Storage {
 };
 
 Item::Item(Model const& model, boost::uuids::uuid const& id) : ModelElement::Impl(model, id) {}
+
+Item::Item(ModelElement::Builder& builder, boost::uuids::uuid const& id)
+    : ModelElement::Impl(builder, id) {}
 
 ModelElement Item::create(Model const& model, boost::uuids::uuid const& label) {
     Transaction transaction = model->beginTransaction(false);
@@ -240,6 +252,83 @@ void Item::copyStateFromStorage(ModelElement::Impl::Storage const& storage) {
         m_label = static_cast<Storage const&>(storage).oldLabel;
     }
     ModelElement::Impl::copyStateFromStorage(storage);
+}
+
+// ---- builders ---------------------------------------------------------------------------
+
+namespace {
+
+// The pattern of a generated doCreate: a nested builder makes its element once per
+// orchestrated creation; a top-level one runs its own orchestrator.
+template <class Record, class Cascade>
+ModelElement createWithPattern(ModelElement::Builder& builder, bool unannounced,
+                               boost::uuids::uuid const& id, Cascade cascade) {
+    auto make = [&] {
+        ModelElement element(new Record(builder, id));
+        if (!unannounced) {
+            element->notifyCreated();
+            cascade(static_cast<Record&>(*element.getImpl()));
+        }
+        return element;
+    };
+    if (auto* orchestrator = builder.getOrchestrator()) {
+        ModelElement made = orchestrator->getCreatedElement(builder);
+        return made ? made : make();
+    }
+    ModelElement::Builder::Orchestrator orchestrator(builder);
+    ModelElement element = make();
+    orchestrator.commit();
+    return element;
+}
+
+}  // namespace
+
+meta::Class ItemBuilder::getMetaClass() const {
+    return holderPackage().rock;
+}
+
+void ItemBuilder::setOrAdd(meta::Property const& property, Value const& value) {
+    if (property == holderPackage().label) {
+        label = value.getValue<boost::uuids::uuid>();
+        setGiven(1);
+    } else {
+        Builder::setOrAdd(property, value);
+    }
+}
+
+ModelElement ItemBuilder::doCreate(bool unannounced, boost::uuids::uuid const& id) {
+    return createWithPattern<Item>(*this, unannounced, id, [this](Item& item) {
+        if (isGiven(1)) {
+            item.setLabel(label);
+        }
+    });
+}
+
+meta::Class HolderBuilder::getMetaClass() const {
+    return holderPackage().dog;
+}
+
+void HolderBuilder::setOrAdd(meta::Property const& property, std::unique_ptr<Builder>& builder) {
+    auto const& p = holderPackage();
+    if (property == p.toys && builder &&
+        builder->getMetaClass().getClassImpl()->conformsTo(p.rock)) {
+        toys.push_back(std::move(builder));
+        setGiven(1);
+    } else {
+        Builder::setOrAdd(property, builder);
+    }
+}
+
+ModelElement HolderBuilder::doCreate(bool unannounced, boost::uuids::uuid const& id) {
+    return createWithPattern<Holder>(*this, unannounced, id, [this](Holder& holder) {
+        for (auto& toy : toys) {
+            getOrchestrator()->addBuilder(*toy);
+            holder.toys().add(toy->create(boost::uuids::nil_uuid()));
+        }
+        if (failInCascade) {
+            throw std::runtime_error("cascade fails on purpose");
+        }
+    });
 }
 
 // ---- UUID values ------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "korm/zero/builder.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/zero.hpp"
 #include "meta_sample.hpp"
@@ -56,6 +57,7 @@ class Holder : public ModelElement::Impl {
   public:
     class Storage;
     Holder(Model const& model, boost::uuids::uuid const& id);
+    Holder(ModelElement::Builder& builder, boost::uuids::uuid const& id);
     static ModelElement create(Model const& model);
 
     TestSequence& toys() { return *m_toys; }
@@ -75,6 +77,7 @@ class Item : public ModelElement::Impl {
   public:
     class Storage;
     Item(Model const& model, boost::uuids::uuid const& id);
+    Item(ModelElement::Builder& builder, boost::uuids::uuid const& id);
     static ModelElement create(Model const& model,
                                boost::uuids::uuid const& label = boost::uuids::nil_uuid());
     /// A proxy Item standing for `id`.
@@ -91,6 +94,35 @@ class Item : public ModelElement::Impl {
 
   private:
     boost::uuids::uuid m_label = boost::uuids::nil_uuid();
+};
+
+/// Builders written to the generated pattern. ItemBuilder takes "Label"; HolderBuilder takes
+/// Item builders under "Toys" and inserts their items in its cascade. `failInCascade` makes
+/// the holder's cascade throw after its items were made.
+class ItemBuilder : public ModelElement::Builder {
+  public:
+    ItemBuilder() : Builder(2) {}
+    explicit ItemBuilder(Model const& model) : Builder(model, 2) {}
+    meta::Class getMetaClass() const override;
+    void setOrAdd(meta::Property const& property, Value const& value) override;
+    using Builder::setOrAdd;
+    boost::uuids::uuid label = boost::uuids::nil_uuid();
+
+  protected:
+    ModelElement doCreate(bool unannounced, boost::uuids::uuid const& id) override;
+};
+
+class HolderBuilder : public ModelElement::Builder {
+  public:
+    explicit HolderBuilder(Model const& model) : Builder(model, 2) {}
+    meta::Class getMetaClass() const override;
+    void setOrAdd(meta::Property const& property, std::unique_ptr<Builder>& builder) override;
+    using Builder::setOrAdd;
+    std::vector<std::unique_ptr<Builder>> toys;
+    bool failInCascade = false;
+
+  protected:
+    ModelElement doCreate(bool unannounced, boost::uuids::uuid const& id) override;
 };
 
 /// A Value carrying a UUID (the test's own typed-value support for UUIDs).

@@ -66,6 +66,7 @@ KORM0_DEFINE_MESSAGE(TransactionOutOfOrder,
                      "was still open.");
 KORM0_DEFINE_MESSAGE(UnknownProperty, "Element {0} has no property {1}.");
 KORM0_DEFINE_MESSAGE(CannotInvokeOperation, "Operation {0} cannot be invoked on element {1}.");
+KORM0_DEFINE_MESSAGE(NoBuilderForClass, "No builder is registered for class {0}.");
 KORM0_DEFINE_MESSAGE(CannotUndoInTransaction,
                      "Model \"{0}\" cannot undo or redo while a transaction is open.");
 

@@ -68,8 +68,13 @@ Handle createProxy(Model const& model, ProxyId id) {
     return handle;
 }
 
-/// The same for a class known only by its class object, made through the builder factory the
-/// meta registry holds for the class. Defined with the meta registry.
+/// A new proxy of class `metaClass` in `model`, standing for `id`, for callers that know the
+/// class only by its class object (loading a model, resolving a reference by reflection).
+/// The element is made by the builder the meta registry's builder factory gives for the class
+/// (Builder::createUnannounced, with a fresh UUID of its own) and then announced as a proxy,
+/// so it is what createProxy<Handle> makes: valid, outside the model's index and not recorded
+/// by transactions. An empty model reports CannotCreateWithoutModel; a class without builder
+/// factory (or an empty class handle) reports NoBuilderForClass.
 KORM_ZERO_EXPORT ModelElement createProxy(Model const& model, meta::Class const& metaClass,
                                           ProxyId id);
 
