@@ -11,3 +11,4 @@
 #include "arvex/utilities/collections/unordered_element_set.hpp"
 #include "arvex/utilities/export.hpp"
 #include "arvex/utilities/fullpath.hpp"
+#include "arvex/utilities/meta/meta_package.hpp"
