@@ -42,18 +42,24 @@ class PairsStorage : public kz::ModelElement::Impl::Storage {
     /// referring to the collection.
     kz::Value getOldValue(kz::meta::Property const& property, kz::AccessTag tag) const override {
         if (property == Map::pairsProperty() && isChanged(Map::PAIRS)) {
-            if (!oldPairs) {
-                oldPairs = Map::makePairs(nullptr);
+            if (oldPairs) {
+                return kz::Value::reference(kz::ValueMeta(property), oldPairs.get());
             }
-            return kz::Value::reference(kz::ValueMeta(property), oldPairs.get());
+            if (!m_noPairs) {
+                m_noPairs = Map::makePairs(nullptr);
+            }
+            return kz::Value::reference(kz::ValueMeta(property), m_noPairs.get());
         }
         return kz::ModelElement::Impl::Storage::getOldValue(property, tag);
     }
 
     /// The saved collection, or null when the map held no resolved entry.
-    mutable std::unique_ptr<Pairs> oldPairs;
+    std::unique_ptr<Pairs> oldPairs;
 
   private:
+    // The empty collection getOldValue hands out when nothing was saved, made on demand.
+    mutable std::unique_ptr<Pairs> m_noPairs;
+
     bool unchanged(Map const& map) const {
         if (!oldPairs) {
             return !map.hasPairs();
