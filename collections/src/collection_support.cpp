@@ -13,10 +13,15 @@
 namespace korm::zero {
 
 CollectionChange::CollectionChange(AbstractOwnedCollection& collection) {
-    if (collection.getOwner() != nullptr) {
-        m_operation.emplace(collection);
-        collection.modifying();
+    ModelElement::Impl* const owner = collection.getOwner();
+    if (owner == nullptr) {
+        return;
     }
+    Model::Impl* const model = owner->getModelImpl();
+    if (model != nullptr && !model->isInTransaction()) {
+        m_operation.emplace(collection);
+    }
+    collection.modifying();
 }
 
 CollectionChange::~CollectionChange() = default;

@@ -29,9 +29,21 @@ enum class CollisionResolution : int {
     REPLACE = 2,
 };
 
-/// The bracket around one change of a collection: an AbstractOwnedCollection::Operation on it
-/// (which opens a transaction on the owner's model), then modifying() to announce the change
-/// before it is made. commit() commits; destruction without commit rolls the change back.
+/// The bracket around one change of a collection: the change runs in a transaction of the
+/// owner's model, and modifying() announces it before it is made. commit() commits;
+/// destruction without commit rolls the change back.
+///
+/// Outside any transaction the bracket opens one of its own, an
+/// AbstractOwnedCollection::Operation, so that a lone change is recorded and undoable. Inside
+/// an open transaction it joins that transaction instead of nesting another level. The reason
+/// is the cost of undo records: the owner saves the old value of a collection property as a
+/// copy of the whole collection, once per transaction level in which the property first
+/// changes. A nested level per change would copy the collection at every change (quadratic
+/// time and memory for N insertions in one transaction); joining the open level copies it
+/// once per transaction, so N insertions cost one copy plus N logarithmic insertions. Each
+/// change restores the container itself when it fails part way (strong guarantee for the
+/// collection); what the failed bookkeeping may have changed in other elements is rolled back
+/// with the enclosing transaction, which the failure leaves uncommitted.
 ///
 /// A collection without owner (the old-value copy an element keeps for undo) belongs to no
 /// model: its bracket opens nothing and announces nothing.
