@@ -35,6 +35,10 @@ class ARVEX_UTILITIES_EXPORT MetaPackageArvex_utilities
     /// The meta-package, built on the first call (under a function-local-static guard:
     /// concurrent first callers wait for the one that builds). Never null. A build that fails
     /// passes its exception on and leaves no instance; the next call builds again.
+    ///
+    /// The build takes the guard first and the meta registry's mutex second. A thread that
+    /// holds the registry's mutex must therefore not make the first call while another thread
+    /// may be building: each would wait for the other.
     static MetaPackageArvex_utilities* getInstance();
 
     MetaPackageArvex_utilities(MetaPackageArvex_utilities const&) = delete;
