@@ -1,0 +1,404 @@
+// UUIDMap beside std::map<uuid, uuid> doing the same work in the same run: inserting N random
+// keys in one transaction, finding values and testing keys in random order, erasing half the
+// keys, erasing 1,000 pairs that share a value, undoing the insert step, and the live bytes
+// per pair; and one insertPair per transaction on maps of growing size.
+//
+// Bytes are counted by the replaced global operator new and delete below (usable sizes, so
+// allocator rounding counts too).
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <boost/uuid/uuid.hpp>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <new>
+#include <random>
+#include <vector>
+
+#include "arvex_utilities.hpp"
+#include "bench_support.hpp"
+#include "korm/zero/zero.hpp"
+
+// ---- allocation counting ----------------------------------------------------------------
+
+namespace {
+std::atomic<std::int64_t> g_liveBytes{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    g_liveBytes.fetch_add(static_cast<std::int64_t>(malloc_usable_size(p)),
+                          std::memory_order_relaxed);
+    return p;
+}
+
+namespace {
+// Out of line, so that the compiler does not see free() meet an inlined operator new.
+[[gnu::noinline]] void release(void* p) noexcept {
+    if (p != nullptr) {
+        g_liveBytes.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)),
+                              std::memory_order_relaxed);
+    }
+    std::free(p);
+}
+}  // namespace
+
+void operator delete(void* p) noexcept {
+    release(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept {
+    release(p);
+}
+
+namespace {
+
+using arvex::utilities::UUIDMap;
+using boost::uuids::uuid;
+using korm::zero::Model;
+using korm::zero::Transaction;
+using RawMap = std::map<uuid, uuid>;
+
+/// `count` distinct random UUIDs, the same for a given seed.
+std::vector<uuid> randomKeys(std::int64_t count, unsigned seed) {
+    std::mt19937_64 random(seed);
+    std::vector<uuid> keys(static_cast<std::size_t>(count));
+    for (auto& key : keys) {
+        for (std::size_t i = 0; i < 16; i += 8) {
+            std::uint64_t const bits = random();
+            std::copy_n(reinterpret_cast<std::uint8_t const*>(&bits), 8, key.data + i);
+        }
+    }
+    return keys;
+}
+
+std::vector<uuid> shuffled(std::vector<uuid> keys, unsigned seed) {
+    std::shuffle(keys.begin(), keys.end(), std::mt19937_64(seed));
+    return keys;
+}
+
+uuid valueOf(uuid key) {
+    key.data[0] ^= 0x5a;
+    return key;
+}
+
+void perPair(benchmark::State& state, std::int64_t pairsPerIteration) {
+    state.counters["ns_per_pair"] = benchmark::Counter(
+        static_cast<double>(pairsPerIteration),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+/// A model holding one map filled with `keys` in one transaction, with no undo history.
+struct Filled {
+    Model model = Model::create();
+    UUIDMap map = UUIDMap::create(model);
+
+    explicit Filled(std::vector<uuid> const& keys) {
+        Transaction transaction = model->beginTransaction(false);
+        for (auto const& key : keys) {
+            map->insertPair(key, valueOf(key));
+        }
+        transaction.commit();
+        model->clearUndoHistory();
+    }
+};
+
+RawMap filledRaw(std::vector<uuid> const& keys) {
+    RawMap raw;
+    for (auto const& key : keys) {
+        raw.emplace(key, valueOf(key));
+    }
+    return raw;
+}
+
+// ---- insertPair: all N in one transaction, and the live bytes of the result ---------------
+
+void insertArvex(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 1);
+    double liveBytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto filled = std::make_unique<Filled>(std::vector<uuid>());
+        std::int64_t const before = g_liveBytes.load();
+        state.ResumeTiming();
+        {
+            Transaction transaction = filled->model->beginTransaction(false);
+            for (auto const& key : keys) {
+                filled->map->insertPair(key, valueOf(key));
+            }
+            transaction.commit();
+        }
+        state.PauseTiming();
+        filled->model->clearUndoHistory();
+        liveBytes = static_cast<double>(g_liveBytes.load() - before);
+        filled.reset();
+        state.ResumeTiming();
+    }
+    perPair(state, state.range(0));
+    state.counters["live_bytes_per_pair"] = liveBytes / static_cast<double>(state.range(0));
+}
+
+void insertRaw(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 1);
+    double liveBytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto raw = std::make_unique<RawMap>();
+        std::int64_t const before = g_liveBytes.load();
+        state.ResumeTiming();
+        for (auto const& key : keys) {
+            raw->emplace(key, valueOf(key));
+        }
+        state.PauseTiming();
+        liveBytes = static_cast<double>(g_liveBytes.load() - before);
+        raw.reset();
+        state.ResumeTiming();
+    }
+    perPair(state, state.range(0));
+    state.counters["live_bytes_per_pair"] = liveBytes / static_cast<double>(state.range(0));
+}
+
+// ---- findValueForKey and hasKey, random order ---------------------------------------------
+
+template <bool FIND>
+void lookupArvex(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 2);
+    auto const order = shuffled(keys, 3);
+    Filled const filled(keys);
+    UUIDMap::Impl const& map = *filled.map;
+    for (auto _ : state) {
+        for (auto const& key : order) {
+            if constexpr (FIND) {
+                benchmark::DoNotOptimize(map.findValueForKey(key));
+            } else {
+                benchmark::DoNotOptimize(map.hasKey(key));
+            }
+        }
+    }
+    perPair(state, state.range(0));
+}
+
+template <bool FIND>
+void lookupRaw(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 2);
+    auto const order = shuffled(keys, 3);
+    RawMap const raw = filledRaw(keys);
+    for (auto _ : state) {
+        for (auto const& key : order) {
+            auto const it = raw.find(key);
+            if constexpr (FIND) {
+                benchmark::DoNotOptimize(it == raw.end() ? uuid() : it->second);
+            } else {
+                benchmark::DoNotOptimize(it != raw.end());
+            }
+        }
+    }
+    perPair(state, state.range(0));
+}
+
+// ---- erasePairForKey: half the keys in one transaction ------------------------------------
+
+void eraseKeyArvex(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 4);
+    auto const half = [&] {
+        auto order = shuffled(keys, 5);
+        order.resize(order.size() / 2);
+        return order;
+    }();
+    Filled filled(keys);
+    for (auto _ : state) {
+        {
+            Transaction transaction = filled.model->beginTransaction(false);
+            for (auto const& key : half) {
+                filled.map->erasePairForKey(key);
+            }
+            transaction.commit();
+        }
+        state.PauseTiming();
+        filled.model.undo();
+        filled.model->clearUndoHistory();
+        state.ResumeTiming();
+    }
+    perPair(state, static_cast<std::int64_t>(half.size()));
+}
+
+void eraseKeyRaw(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 4);
+    auto order = shuffled(keys, 5);
+    order.resize(order.size() / 2);
+    RawMap const full = filledRaw(keys);
+    for (auto _ : state) {
+        state.PauseTiming();
+        RawMap raw = full;
+        state.ResumeTiming();
+        for (auto const& key : order) {
+            raw.erase(key);
+        }
+        state.PauseTiming();
+        raw = RawMap();
+        state.ResumeTiming();
+    }
+    perPair(state, static_cast<std::int64_t>(order.size()));
+}
+
+// ---- erasePairsForValue: 1,000 of the N pairs share one value ------------------------------
+
+constexpr std::int64_t SHARED = 1000;
+uuid const sharedValue = randomKeys(1, 99).front();
+
+void eraseValueArvex(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 6);
+    Filled filled(keys);
+    {
+        Transaction transaction = filled.model->beginTransaction(false);
+        for (std::int64_t i = 0; i < std::min<std::int64_t>(SHARED, state.range(0)); ++i) {
+            filled.map->erasePairForKey(keys[static_cast<std::size_t>(i)]);
+            filled.map->insertPair(keys[static_cast<std::size_t>(i)], sharedValue);
+        }
+        transaction.commit();
+        filled.model->clearUndoHistory();
+    }
+    for (auto _ : state) {
+        {
+            Transaction transaction = filled.model->beginTransaction(false);
+            filled.map->erasePairsForValue(sharedValue);
+            transaction.commit();
+        }
+        state.PauseTiming();
+        filled.model.undo();
+        filled.model->clearUndoHistory();
+        state.ResumeTiming();
+    }
+    perPair(state, SHARED);
+}
+
+void eraseValueRaw(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 6);
+    RawMap full = filledRaw(keys);
+    for (std::int64_t i = 0; i < std::min<std::int64_t>(SHARED, state.range(0)); ++i) {
+        full[keys[static_cast<std::size_t>(i)]] = sharedValue;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        RawMap raw = full;
+        state.ResumeTiming();
+        for (auto it = raw.begin(); it != raw.end();) {
+            it = it->second == sharedValue ? raw.erase(it) : std::next(it);
+        }
+        state.PauseTiming();
+        raw = RawMap();
+        state.ResumeTiming();
+    }
+    perPair(state, SHARED);
+}
+
+// ---- undo of the insert step ---------------------------------------------------------------
+
+void undoInsertArvex(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 7);
+    Model model = Model::create();
+    UUIDMap const map = UUIDMap::create(model);
+    model->clearUndoHistory();
+    {
+        Transaction transaction = model->beginTransaction(false);
+        for (auto const& key : keys) {
+            map->insertPair(key, valueOf(key));
+        }
+        transaction.commit();
+    }
+    for (auto _ : state) {
+        model.undo();
+        state.PauseTiming();
+        model.redo();
+        state.ResumeTiming();
+    }
+    perPair(state, state.range(0));
+}
+
+/// Raw: taking the N inserted pairs out again.
+void undoInsertRaw(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 7);
+    for (auto _ : state) {
+        state.PauseTiming();
+        RawMap raw = filledRaw(keys);
+        state.ResumeTiming();
+        for (auto const& key : keys) {
+            raw.erase(key);
+        }
+    }
+    perPair(state, state.range(0));
+}
+
+// ---- one insertPair per transaction on a map of N pairs ------------------------------------
+
+void insertOneArvex(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 8);
+    auto const extra = randomKeys(1, 9).front();
+    Filled filled(keys);
+    for (auto _ : state) {
+        {
+            Transaction transaction = filled.model->beginTransaction(false);
+            filled.map->insertPair(extra, extra);
+            transaction.commit();
+        }
+        state.PauseTiming();
+        filled.model.undo();
+        filled.model->clearUndoHistory();
+        state.ResumeTiming();
+    }
+}
+
+void insertOneRaw(benchmark::State& state) {
+    auto const keys = randomKeys(state.range(0), 8);
+    auto const extra = randomKeys(1, 9).front();
+    RawMap raw = filledRaw(keys);
+    for (auto _ : state) {
+        raw.emplace(extra, extra);
+        state.PauseTiming();
+        raw.erase(extra);
+        state.ResumeTiming();
+    }
+}
+
+// Sizes. Erasing destroys each entry in a transaction of the entry's own, nested in the
+// caller's; the map's "Pairs" is saved again (a copy of the collection) at each such level, so
+// erasing many pairs in one transaction is quadratic and runs on the smaller sizes only (see
+// model/README.md).
+void registerAll() {
+    auto const ms = benchmark::kMillisecond;
+    for (auto n : arvex::bench::sizes({1000, 100000, 1000000})) {
+        benchmark::RegisterBenchmark("insertPair/arvex", insertArvex)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("insertPair/raw", insertRaw)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("findValueForKey/arvex", lookupArvex<true>)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("findValueForKey/raw", lookupRaw<true>)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("hasKey/arvex", lookupArvex<false>)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("hasKey/raw", lookupRaw<false>)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("erasePairForKey/arvex", eraseKeyArvex)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("erasePairForKey/raw", eraseKeyRaw)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("erasePairsForValue/arvex", eraseValueArvex)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("erasePairsForValue/raw", eraseValueRaw)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("undoInsert/arvex", undoInsertArvex)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("undoInsert/raw", undoInsertRaw)->Arg(n)->Unit(ms);
+    }
+    for (auto n : arvex::bench::sizes({1000, 3000})) {
+        benchmark::RegisterBenchmark("erasePairForKey/arvex", eraseKeyArvex)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("erasePairForKey/raw", eraseKeyRaw)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("erasePairsForValue/arvex", eraseValueArvex)->Arg(n)->Unit(ms);
+        benchmark::RegisterBenchmark("erasePairsForValue/raw", eraseValueRaw)->Arg(n)->Unit(ms);
+    }
+    for (auto n : arvex::bench::sizes({1000, 100000})) {
+        benchmark::RegisterBenchmark("insertOnePerTransaction/arvex", insertOneArvex)->Arg(n);
+        benchmark::RegisterBenchmark("insertOnePerTransaction/raw", insertOneRaw)->Arg(n);
+    }
+}
+
+int const registered = (registerAll(), 0);
+
+}  // namespace

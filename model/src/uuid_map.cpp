@@ -1,0 +1,75 @@
+// UUIDMap: the map's operations over its "Pairs" collection.
+
+#include "arvex/utilities/uuid_map.hpp"
+
+#include <boost/uuid/nil_generator.hpp>
+#include <vector>
+
+namespace arvex::utilities {
+
+namespace kz = korm::zero;
+using boost::uuids::uuid;
+
+kz::meta::Class UUIDMap::metaClass() {
+    return detail::Meta::uuidMap();
+}
+
+UUIDMap UUIDMap::create(kz::Model const& model, uuid const& id) {
+    return detail::createElement<UUIDMap>(model, id);
+}
+
+UUIDMap::Impl::Impl(kz::Model const& model, uuid const& id) : MapRecord(model, id) {}
+
+namespace {
+
+/// The entry filed under `key` in `pairs`, or null.
+UUIDMapEntry const* entryUnder(UUIDMap::Impl::Pairs const& pairs, uuid const& key) {
+    auto const& nodes = UUIDMap::Impl::entriesOf(pairs);
+    auto const it = nodes.find(key);
+    return it == nodes.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+UUIDMapEntry UUIDMap::Impl::peekEntry(uuid const& key) const {
+    UUIDMapEntry const* entry = entryUnder(peekPairs(), key);
+    return entry != nullptr ? *entry : UUIDMapEntry();
+}
+
+void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
+    UUIDMapEntry const entry = UUIDMapEntry::create(getModel(), boost::uuids::nil_uuid());
+    entry->setKey(key);
+    entry->setValue(value);
+    getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
+}
+
+void UUIDMap::Impl::erasePairForKey(uuid const& key) {
+    UUIDMapEntry const* found = entryUnder(getPairs(), key);
+    if (found != nullptr && *found) {
+        UUIDMapEntry const entry = *found;  // the node goes away while the entry is destroyed
+        entry->destroy();
+    }
+}
+
+void UUIDMap::Impl::erasePairsForValue(uuid const& value) {
+    std::vector<UUIDMapEntry> matches;
+    for (auto const& node : entriesOf(getPairs())) {
+        if (node.second->getValue() == value) {
+            matches.push_back(node.second);
+        }
+    }
+    for (auto const& entry : matches) {
+        entry->destroy();
+    }
+}
+
+uuid UUIDMap::Impl::findValueForKey(uuid const& key) const {
+    UUIDMapEntry const* entry = entryUnder(getPairs(), key);
+    return entry != nullptr ? (*entry)->getValue() : boost::uuids::nil_uuid();
+}
+
+bool UUIDMap::Impl::hasKey(uuid const& key) const {
+    return entryUnder(getPairs(), key) != nullptr;
+}
+
+}  // namespace arvex::utilities

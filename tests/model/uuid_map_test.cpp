@@ -1,0 +1,177 @@
+// UUIDMap's operations, UUIDMapEntry's setters, and the map's behaviour in transactions.
+
+#include <gtest/gtest.h>
+
+#include <boost/uuid/nil_generator.hpp>
+#include <functional>
+#include <vector>
+
+#include "model_test_support.hpp"
+
+namespace arvex::utilities::test {
+namespace {
+
+using boost::uuids::nil_uuid;
+using korm::zero::Model;
+
+class UUIDMapTest : public ::testing::Test {
+  protected:
+    /// A map holding the pairs (key, value) given by their last bytes.
+    UUIDMap mapWith(std::vector<std::pair<int, int>> const& pairs) {
+        UUIDMap const map = UUIDMap::create(model);
+        auto transaction = model.beginTransaction();
+        for (auto const& [k, v] : pairs) {
+            map->insertPair(id(k), id(v));
+        }
+        transaction.commit();
+        return map;
+    }
+
+    Model model = Model::create();
+};
+
+TEST_F(UUIDMapTest, FindsWhatWasInsertedAndAnswersNilOrFalseForAbsentKeys) {
+    UUIDMap const map = mapWith({{3, 30}, {1, 10}, {2, 0}});
+    EXPECT_EQ(pairsOf(map), "1:10 2:0 3:30 ");  // ascending keys, whatever the insertion order
+    EXPECT_EQ(map->findValueForKey(id(3)), id(30));
+    EXPECT_TRUE(map->hasKey(id(2)));
+    EXPECT_EQ(map->findValueForKey(id(2)), nil_uuid());  // a pair with a nil value
+    EXPECT_FALSE(map->hasKey(id(9)));
+    EXPECT_EQ(map->findValueForKey(id(9)), nil_uuid());
+    // Each pair is an entry contained by the map.
+    auto const& nodes = UUIDMap::Impl::entriesOf(map->peekPairs());
+    EXPECT_EQ(nodes.begin()->second->basicContainer(), map.getImpl());
+}
+
+TEST_F(UUIDMapTest, ASecondInsertOfAKeyIsRefusedAndKeepsTheFirstValue) {
+    UUIDMap const map = mapWith({{1, 10}});
+    auto transaction = model.beginTransaction();
+    EXPECT_THROW(map->insertPair(id(1), id(11)), Exception<messages::UniquenessConstraint>);
+    EXPECT_EQ(map->findValueForKey(id(1)), id(10));
+    std::size_t const elements = model->getElementCount();
+    transaction = {};  // rolled back: the uncontained entry the insert made goes too
+    EXPECT_EQ(model->getElementCount(), elements - 1);
+    EXPECT_EQ(pairsOf(map), "1:10 ");
+}
+
+TEST_F(UUIDMapTest, ErasingRemovesExactlyTheMatchingPairs) {
+    struct Case {
+        char const* name;
+        std::function<void(UUIDMap::Impl&)> erase;
+        char const* after;
+    };
+    std::vector<Case> const cases = {
+        {"key", [](auto& m) { m.erasePairForKey(id(2)); }, "1:7 3:7 4:8 "},
+        {"absent key", [](auto& m) { m.erasePairForKey(id(9)); }, "1:7 2:8 3:7 4:8 "},
+        {"value", [](auto& m) { m.erasePairsForValue(id(7)); }, "2:8 4:8 "},
+        {"absent value", [](auto& m) { m.erasePairsForValue(id(9)); }, "1:7 2:8 3:7 4:8 "},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        UUIDMap const map = mapWith({{1, 7}, {2, 8}, {3, 7}, {4, 8}});
+        auto const before = UUIDMap::Impl::entriesOf(map->peekPairs());
+        c.erase(*map);
+        EXPECT_EQ(pairsOf(map), c.after);
+        for (auto const& [key, entry] : before) {
+            EXPECT_EQ(static_cast<bool>(entry), map->hasKey(key)) << "erased entries are destroyed";
+        }
+    }
+}
+
+TEST_F(UUIDMapTest, HasPairsFollowsTheResolvedEntries) {
+    UUIDMap const map = UUIDMap::create(model);
+    EXPECT_FALSE(map->hasPairs());
+    map->insertPair(id(1), id(2));
+    EXPECT_TRUE(map->hasPairs());
+    map->erasePairForKey(id(1));
+    EXPECT_FALSE(map->hasPairs());
+}
+
+TEST_F(UUIDMapTest, SetKeyRefilesTheEntryAndRefusesATakenKey) {
+    UUIDMap const map = mapWith({{1, 10}, {2, 20}});
+    UUIDMapEntry const entry = UUIDMap::Impl::entriesOf(map->peekPairs()).begin()->second;
+    entry->setKey(id(5));
+    EXPECT_EQ(pairsOf(map), "2:20 5:10 ");
+    EXPECT_FALSE(map->hasKey(id(1)));
+    EXPECT_EQ(entry->basicContainer(), map.getImpl());
+
+    EXPECT_THROW(entry->setKey(id(2)), Exception<messages::UniquenessConstraint>);
+    EXPECT_EQ(entry->getKey(), id(5));
+    EXPECT_EQ(pairsOf(map), "2:20 5:10 ");
+}
+
+TEST_F(UUIDMapTest, SettingAnEqualValueOrKeyRecordsNothing) {
+    UUIDMap const map = mapWith({{1, 10}});
+    UUIDMapEntry const entry = map->peekEntry(id(1));
+    std::size_t const steps = model->getUndoCount();
+    entry->setValue(id(10));
+    entry->setKey(id(1));
+    EXPECT_EQ(model->getUndoCount(), steps);
+    entry->setValue(id(11));
+    EXPECT_EQ(model->getUndoCount(), steps + 1);
+}
+
+TEST_F(UUIDMapTest, AProxyMapOrEntryRefusesEveryOperation) {
+    UUIDMap const target = mapWith({{1, 10}});
+    UUIDMap const proxy = korm::zero::createProxy<UUIDMap>(
+        model, korm::zero::ProxyId::forElement(target->getUuid(), nil_uuid()));
+    std::vector<std::function<void()>> const operations = {
+        [&] { proxy->insertPair(id(2), id(3)); },
+        [&] { proxy->erasePairForKey(id(1)); },
+        [&] { proxy->erasePairsForValue(id(10)); },
+        [&] { proxy->findValueForKey(id(1)); },
+        [&] { proxy->hasKey(id(1)); },
+    };
+    auto transaction = model.beginTransaction();
+    for (auto const& operation : operations) {
+        EXPECT_THROW(operation(), Exception<messages::CannotModifyProxy>);
+    }
+    UUIDMapEntry const entryProxy = proxyFor(model, target->peekEntry(id(1)));
+    EXPECT_THROW(entryProxy->setKey(id(4)), Exception<messages::CannotModifyProxy>);
+    EXPECT_THROW(entryProxy->setValue(id(4)), Exception<messages::CannotModifyProxy>);
+}
+
+TEST_F(UUIDMapTest, ARolledBackSequenceOfChangesLeavesTheMapAsItWas) {
+    UUIDMap const map = mapWith({{1, 7}, {2, 8}, {3, 7}});
+    std::string const before = pairsOf(map);
+    std::size_t const elements = model->getElementCount();
+    {
+        auto transaction = model.beginTransaction();
+        map->insertPair(id(4), id(9));
+        map->erasePairForKey(id(2));
+        map->erasePairsForValue(id(7));
+        map->peekEntry(id(4))->setKey(id(6));
+        map->insertPair(id(1), id(5));
+        EXPECT_EQ(pairsOf(map), "1:5 6:9 ");
+    }
+    EXPECT_EQ(pairsOf(map), before);
+    EXPECT_EQ(model->getElementCount(), elements);
+    for (auto const& [key, entry] : UUIDMap::Impl::entriesOf(map->peekPairs())) {
+        EXPECT_EQ(entry->getKey(), key);
+        EXPECT_EQ(entry->basicContainer(), map.getImpl());
+    }
+}
+
+TEST_F(UUIDMapTest, UndoAndRedoGiveTheStatesBeforeAndAfter) {
+    UUIDMap const map = mapWith({{1, 7}, {2, 8}, {3, 7}});
+    std::string const before = pairsOf(map);
+    {
+        auto transaction = model.beginTransaction();
+        map->insertPair(id(4), id(9));
+        map->erasePairForKey(id(2));
+        map->erasePairsForValue(id(7));
+        map->peekEntry(id(4))->setKey(id(6));
+        transaction.commit();
+    }
+    std::string const after = pairsOf(map);
+    EXPECT_EQ(after, "6:9 ");
+    model.undo();
+    EXPECT_EQ(pairsOf(map), before);
+    EXPECT_TRUE(map->hasKey(id(2)));
+    model.redo();
+    EXPECT_EQ(pairsOf(map), after);
+    EXPECT_FALSE(map->hasKey(id(1)));
+}
+
+}  // namespace
+}  // namespace arvex::utilities::test
