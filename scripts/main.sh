@@ -6,5 +6,6 @@ cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j "${JOBS:-$(nproc)}" --target example_paths
+cmake --build --preset release -j "${JOBS:-$(nproc)}" --target example_paths example_maps
 ./build/release/examples/example_paths
+./build/release/examples/example_maps
