@@ -23,6 +23,7 @@
 #include <concepts>
 #include <cstddef>
 #include <memory>
+#include <type_traits>
 
 #include "arvex/utilities/export.hpp"
 #include "korm/zero/changes.hpp"
@@ -67,10 +68,12 @@ template <class X>
 class ElementHandle : public kz::ModelElement {
   public:
     ElementHandle() noexcept = default;
-    /// Takes a reference to `record` (null: an empty handle).
+    /// Takes a reference to `record` (null: an empty handle). The record type is checked in
+    /// the body rather than in a constraint: X is still incomplete where this base is named.
     template <class R>
-    requires std::same_as<R, typename X::Impl>
-    explicit ElementHandle(R* record) noexcept : kz::ModelElement(record) {}
+    explicit ElementHandle(R* record) noexcept : kz::ModelElement(record) {
+        static_assert(std::is_same_v<R, typename X::Impl>, "a handle takes its own record type");
+    }
 
     /// The record, typed (null for an empty handle).
     auto getImpl() const noexcept { return static_cast<typename X::Impl*>(m_impl); }
