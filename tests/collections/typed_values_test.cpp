@@ -122,11 +122,8 @@ TEST(TypedValues, MadeValuesCarryTheirDescriptionAndReadBack) {
     EXPECT_EQ(id.getType(), uuidType());
     EXPECT_EQ(id.getMultiplicityKind(), ValueMeta::KIND_SINGLE);
     EXPECT_TRUE(id.isManaged());
-    EXPECT_EQ(id.getFirstFlag(), 0);
     EXPECT_TRUE(id.getSecondType().isEmpty());
-    EXPECT_TRUE(id.getProperty().isEmpty());
     EXPECT_EQ(id.getValue<uuid>(), A);
-    EXPECT_EQ(id.getOperations().extractor, nullptr);
 
     EXPECT_TRUE(makeValue(true).getValue<bool>());
     EXPECT_FALSE(makeValue(false).getValue<bool>());

@@ -21,6 +21,7 @@
 #include "korm/zero/meta/meta_package.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/zero.hpp"
+#include "test_support.hpp"
 
 namespace korm::zero::test {
 
@@ -61,27 +62,10 @@ class SamplePackage : public meta::AbstractMetaPackage {
     int m_idCount = 0;
 };
 
-/// The typed record of a meta-object handle.
-inline meta::Type::Impl* rec(meta::Type const& h) {
-    return h.getTypeImpl();
-}
-inline meta::Class::Impl* rec(meta::Class const& h) {
-    return h.getClassImpl();
-}
-inline meta::Property::Impl* rec(meta::Property const& h) {
-    return h.getPropertyImpl();
-}
-inline meta::Operation::Impl* rec(meta::Operation const& h) {
-    return h.getOperationImpl();
-}
-inline meta::Argument::Impl* rec(meta::Argument const& h) {
-    return h.getArgumentImpl();
-}
-inline meta::Package::Impl* rec(meta::Package const& h) {
-    return h.getPackageImpl();
-}
+using arvex_test::rec;
 
-/// A fresh UUID in text form.
-std::string newUuidText();
+inline meta::MetaRegistry& registry() {
+    return meta::MetaRegistry::getInstance();
+}
 
 }  // namespace korm::zero::test
