@@ -7,12 +7,14 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/zero.hpp"
 #include "tarsk/core/except/exception.hpp"
 
@@ -39,6 +41,23 @@ inline kmeta::Argument::Impl* rec(kmeta::Argument const& h) {
 inline kmeta::Package::Impl* rec(kmeta::Package const& h) {
     return h.getPackageImpl();
 }
+
+/// Holds what a meta-package build holds: the registry's mutex, a thaw of the meta model and
+/// a transaction of it (rolled back unless committed).
+class MetaBuildScope {
+  public:
+    MetaBuildScope()
+        : m_lock(kmeta::MetaRegistry::getInstance().getMutex())
+        , m_thaw(kmeta::MetaRegistry::getInstance().getFreezer().thaw())
+        , m_transaction(kmeta::MetaRegistry::getInstance().getMetaModel()->beginTransaction(true)) {
+    }
+    void commit() { m_transaction.commit(); }
+
+  private:
+    std::unique_lock<std::recursive_mutex> m_lock;
+    korm::zero::Model::Thawer m_thaw;
+    korm::zero::Transaction m_transaction;
+};
 
 /// The message id ("component:key") of what `f` throws, or "" when it throws nothing.
 template <class F>

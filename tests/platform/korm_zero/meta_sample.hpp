@@ -14,7 +14,6 @@
 //   Rock : ModelElement                Label [UUID, flags 1, index 1]
 //                                      Owner [Dog, flags 1, index 2, opposite Dog.Toys]
 
-#include <mutex>
 #include <string>
 
 #include "korm/zero/meta/meta_objects.hpp"
@@ -25,18 +24,7 @@
 
 namespace korm::zero::test {
 
-/// Holds what a meta-package build holds: the registry's mutex, a thaw of the meta model and
-/// a transaction of it (rolled back unless committed).
-class MetaBuildScope {
-  public:
-    MetaBuildScope();
-    void commit() { m_transaction.commit(); }
-
-  private:
-    std::unique_lock<std::recursive_mutex> m_lock;
-    Model::Thawer m_thaw;
-    Transaction m_transaction;
-};
+using arvex_test::MetaBuildScope;
 
 class SamplePackage : public meta::AbstractMetaPackage {
   public:
