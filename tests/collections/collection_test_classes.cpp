@@ -45,7 +45,6 @@ class TestPackage : public meta::AbstractMetaPackage {
             return p;
         };
         m.key = property(u"Key", VALUE_PLAIN, false, m.entry, uuid, 1);
-        m.value = property(u"Value", VALUE_PLAIN, false, m.entry, uuid, 2);
         m.map = property(u"Map", ValueFlags(6), true, m.holder, m.entry, 1);
         m.multi = property(u"Multi", ValueFlags(5), true, m.holder, m.entry, 2);
         m.seq = property(u"Seq", VALUE_MANY, true, m.holder, m.entry, 3);
@@ -58,8 +57,6 @@ class TestPackage : public meta::AbstractMetaPackage {
         return m;
     }
 };
-
-std::atomic<int> g_liveEntries{0};
 
 }  // namespace
 
@@ -76,26 +73,21 @@ Entry::Impl* Entry::operator->() const noexcept {
     return static_cast<Impl*>(m_impl);
 }
 
-Entry Entry::create(Model const& model, boost::uuids::uuid const& key,
-                    boost::uuids::uuid const& value) {
+Entry Entry::create(Model const& model, boost::uuids::uuid const& key) {
     Transaction transaction = model->beginTransaction(false);
     Entry entry(new Impl(model, boost::uuids::nil_uuid()));
     entry->notifyCreated();
     entry->m_key = key;
-    entry->m_value = value;
     transaction.commit();
     return entry;
 }
 
 Entry::Impl::Impl(Model const& model, boost::uuids::uuid const& id)
-    : ModelElement::Impl(model, id) {
-    ++g_liveEntries;
-}
+    : ModelElement::Impl(model, id) {}
 
 Entry::Impl::~Impl() {
     m_refCount.store(REFCOUNT_DELETING);
     std::atomic_thread_fence(std::memory_order_seq_cst);
-    --g_liveEntries;
 }
 
 void Entry::Impl::setKey(boost::uuids::uuid const& key) {
@@ -124,16 +116,6 @@ void Entry::Impl::setKey(boost::uuids::uuid const& key) {
     transaction.commit();
 }
 
-void Entry::Impl::setValue(boost::uuids::uuid const& value) {
-    if (value == m_value) {
-        return;
-    }
-    Transaction transaction = getModel()->beginTransaction(false);
-    notifyModifying(VALUE);
-    m_value = value;
-    transaction.commit();
-}
-
 std::unique_ptr<ModelElement::Impl::Changes> Entry::Impl::createChanges() const {
     return std::make_unique<Changes>(getUuid(), getModel(), getMetaClass(), BIT_COUNT - 1);
 }
@@ -146,8 +128,6 @@ void Entry::Impl::copyValue(ModelElement::Impl::Storage& storage, std::size_t in
     auto& own = static_cast<Storage&>(storage);
     if (index == KEY) {
         own.oldKey = m_key;
-    } else if (index == VALUE) {
-        own.oldValue = m_value;
     } else {
         ModelElement::Impl::copyValue(storage, index);
     }
@@ -158,9 +138,6 @@ void Entry::Impl::copyStateFromStorage(ModelElement::Impl::Storage const& storag
     if (own.isChanged(KEY)) {
         m_key = own.oldKey;
     }
-    if (own.isChanged(VALUE)) {
-        m_value = own.oldValue;
-    }
     ModelElement::Impl::copyStateFromStorage(storage);
 }
 
@@ -168,9 +145,6 @@ void Entry::Impl::Storage::revertUnchanged(ModelElement::Impl const& record) {
     auto const& entry = static_cast<Entry::Impl const&>(record);
     if (isChanged(KEY) && oldKey == entry.m_key) {
         clearChanged(KEY);
-    }
-    if (isChanged(VALUE) && oldValue == entry.m_value) {
-        clearChanged(VALUE);
     }
     ModelElement::Impl::Storage::revertUnchanged(record);
 }
@@ -230,14 +204,7 @@ std::size_t Holder::Impl::indexOf(meta::Property const& property) const {
 
 void Holder::Impl::doDestroy(bool disassociate, bool toProxies) {
     for (std::size_t i = MAP; i <= SEQ; ++i) {  // the containments
-        std::vector<ModelElement> snapshot;
-        if (i == MAP) {
-            snapshot = m_map->getAllValuesAndProxies();
-        } else if (i == MULTI) {
-            snapshot = m_multi->getAllValuesAndProxies();
-        } else {
-            snapshot = m_seq->getAllValuesAndProxies();
-        }
+        std::vector<ModelElement> const snapshot = collection(i).getAllValuesAndProxies();
         for (auto const& element : snapshot) {
             if (!element->isProxy()) {
                 element->destroyRecursively(disassociate, false, toProxies);

@@ -4,7 +4,6 @@
 // pattern: a handle, a record with its properties and overrides, and an old-value record.
 //
 //   Entry    index 1 "Key" UUID (the key of the keyed collections)
-//            index 2 "Value" UUID
 //   Holder   index 1 "Map"   containment map of Entries by Key
 //            index 2 "Multi" containment multimap of Entries by Key
 //            index 3 "Seq"   containment sequence of Entries, unique
@@ -26,7 +25,7 @@ namespace korm::zero::colltest {
 /// The class and property objects of the test classes, built once per process.
 struct CollectionTestMeta {
     meta::Class entry, holder, stranger;
-    meta::Property key, value, map, multi, seq, set;
+    meta::Property key, map, multi, seq, set;
     static CollectionTestMeta const& get();
 };
 
@@ -36,8 +35,7 @@ class Entry : public ModelElement {
     Entry() noexcept = default;
     explicit Entry(Impl* record) noexcept;
     static meta::Class metaClass() { return CollectionTestMeta::get().entry; }
-    static Entry create(Model const& model, boost::uuids::uuid const& key = {},
-                        boost::uuids::uuid const& value = {});
+    static Entry create(Model const& model, boost::uuids::uuid const& key = {});
     Impl* operator->() const noexcept;
 };
 
@@ -45,18 +43,15 @@ class Entry::Impl : public ModelElement::Impl {
   public:
     class Storage;
     static constexpr std::size_t KEY = 1;
-    static constexpr std::size_t VALUE = 2;
-    static constexpr std::size_t BIT_COUNT = 3;
+    static constexpr std::size_t BIT_COUNT = 2;
 
     Impl(Model const& model, boost::uuids::uuid const& id);
     ~Impl() override;
 
     boost::uuids::uuid const& getKey() const noexcept { return m_key; }
-    boost::uuids::uuid const& getValue() const noexcept { return m_value; }
     /// Changes the key and files the entry again under it in its container's Map or Multi (a
     /// key taken by another entry of a Map reports UniquenessConstraint).
     void setKey(boost::uuids::uuid const& key);
-    void setValue(boost::uuids::uuid const& value);
 
     meta::Class getMetaClass() const override { return Entry::metaClass(); }
     std::unique_ptr<Changes> createChanges() const override;
@@ -68,7 +63,6 @@ class Entry::Impl : public ModelElement::Impl {
     friend class Storage;
     friend class Entry;
     boost::uuids::uuid m_key{};
-    boost::uuids::uuid m_value{};
 };
 
 class Entry::Impl::Storage : public ModelElement::Impl::Storage {
@@ -76,7 +70,6 @@ class Entry::Impl::Storage : public ModelElement::Impl::Storage {
     using ModelElement::Impl::Storage::Storage;
     void revertUnchanged(ModelElement::Impl const& record) override;
     boost::uuids::uuid oldKey{};
-    boost::uuids::uuid oldValue{};
 };
 
 class Holder : public ModelElement {

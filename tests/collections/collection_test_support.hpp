@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers shared by the collection tests: UUIDs with a chosen first byte, proxies of entries,
-// a text of a holder's collections for comparing states, and the message id of an exception.
+// Helpers shared by the collection tests: UUIDs with a chosen first byte, proxies of entries and
+// a text of a holder's collections for comparing states.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <boost/uuid/uuid.hpp>
 #include <boost/uuid/uuid_io.hpp>
 #include <cstdint>
-#include <exception>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,8 +17,11 @@
 #include "korm/zero/proxy.hpp"
 #include "tarsk/core/except/exception.hpp"
 #include "tarsk/core/text.hpp"
+#include "test_support.hpp"
 
 namespace korm::zero::colltest {
+
+using arvex_test::thrownId;
 
 /// A UUID whose bytes are all `b` (so that keys order by `b` as an unsigned byte).
 inline boost::uuids::uuid key(std::uint8_t b) {
@@ -71,17 +73,6 @@ inline std::string state(Holder const& holder) {
     list("seq", holder->seq().getAllValuesAndProxies(), false);
     list("set", holder->set().getAllValuesAndProxies(), true);
     return out.str();
-}
-
-/// The message id ("component:key") of what `f` throws, or "" when it throws nothing.
-template <class F>
-std::string thrownId(F&& f) {
-    try {
-        f();
-    } catch (tarsk::core::except::Message const& message) {
-        return std::string(message.getId());
-    }
-    return "";
 }
 
 }  // namespace korm::zero::colltest

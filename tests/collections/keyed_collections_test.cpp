@@ -127,7 +127,7 @@ TEST_F(KeyedCollections, EveryChangeRollsBackUndoesAndRedoes) {
     map.addProxy(proxyOf(model, target));
     auto* mapGeneric = map.getGenericInterface();
 
-    std::vector<std::pair<char const*, std::function<void()>>> const changes = {
+    std::vector<arvex_test::NamedChange> const changes = {
         {"insert", [&] { map.insert(free, CR::REPORT); }},
         {"insert into multimap", [&] { multi.insert(free); }},
         {"replace", [&] { map.insert(c, CR::REPLACE); }},
@@ -145,71 +145,45 @@ TEST_F(KeyedCollections, EveryChangeRollsBackUndoesAndRedoes) {
              multi.insert(free);
          }},
     };
-    for (auto const& [name, change] : changes) {
-        SCOPED_TRACE(name);
-        std::string const before = state(holder);
-        {
-            Transaction transaction = model->beginTransaction(false);
-            change();
-            ASSERT_NE(state(holder), before);
-        }
-        EXPECT_EQ(state(holder), before);
-
-        Transaction transaction = model->beginTransaction(false);
-        change();
-        transaction.commit();
-        std::string const after = state(holder);
-        model.undo();
-        EXPECT_EQ(state(holder), before);
-        model.redo();
-        EXPECT_EQ(state(holder), after);
-        model.undo();
-    }
+    arvex_test::expectRollbackUndoRedo(
+        model, [&] { return state(holder); }, changes);
 }
 
 TEST_F(KeyedCollections, FailuresChangeNothing) {
     Model const elsewhere = Model::create(u"elsewhere");
     Entry const a = Entry::create(model, key(1));
     map.insert(a, CR::REPORT);
-    std::string const before = state(holder);
     Stranger const stranger = Stranger::create(model);
     auto* generic = map.getGenericInterface();
 
-    struct Case {
-        char const* name;
-        std::function<void()> change;
-        std::string id;
-    };
-    std::vector<Case> const cases = {
-        {"duplicate key", [&] { map.insert(Entry::create(model, key(1)), CR::REPORT); },
-         "korm0:messages:UniquenessConstraint"},
-        {"foreign class", [&] { generic->genericAdd(stranger); },
-         "korm0:messages:CannotAddIncompatibleTypes"},
-        {"foreign class removed", [&] { multi.getGenericInterface()->genericRemove(stranger); },
-         "korm0:messages:CannotAddIncompatibleTypes"},
-        {"element of another model",
-         [&] { map.insert(Entry::create(elsewhere, key(2)), CR::REPORT); },
-         "korm0:messages:CannotCreateCrossModelAssociation"},
-        {"proxy into another model",
-         [&] {
-             map.addProxy(proxyOf(model, Entry::create(elsewhere), std::u16string(u"elsewhere")));
-         },
-         "korm0:messages:CannotCreateCrossModelAssociation"},
-        {"empty handle", [&] { map.insert(Entry(), CR::REPORT); }, ""},
-        {"destroyed entry",
-         [&] {
-             Entry const gone = Entry::create(model, key(4));
-             gone->destroy();
-             map.insert(gone, CR::REPORT);
-             generic->genericRemove(gone);
-         },
-         ""},
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(thrownId(c.change), c.id);
-        EXPECT_EQ(state(holder), before);
-    }
+    arvex_test::expectFailuresChangeNothing(
+        [&] { return state(holder); },
+        {
+            {"duplicate key", [&] { map.insert(Entry::create(model, key(1)), CR::REPORT); },
+             "korm0:messages:UniquenessConstraint"},
+            {"foreign class", [&] { generic->genericAdd(stranger); },
+             "korm0:messages:CannotAddIncompatibleTypes"},
+            {"foreign class removed", [&] { multi.getGenericInterface()->genericRemove(stranger); },
+             "korm0:messages:CannotAddIncompatibleTypes"},
+            {"element of another model",
+             [&] { map.insert(Entry::create(elsewhere, key(2)), CR::REPORT); },
+             "korm0:messages:CannotCreateCrossModelAssociation"},
+            {"proxy into another model",
+             [&] {
+                 map.addProxy(
+                     proxyOf(model, Entry::create(elsewhere), std::u16string(u"elsewhere")));
+             },
+             "korm0:messages:CannotCreateCrossModelAssociation"},
+            {"empty handle", [&] { map.insert(Entry(), CR::REPORT); }, ""},
+            {"destroyed entry",
+             [&] {
+                 Entry const gone = Entry::create(model, key(4));
+                 gone->destroy();
+                 map.insert(gone, CR::REPORT);
+                 generic->genericRemove(gone);
+             },
+             ""},
+        });
     EXPECT_FALSE(generic->genericContains(stranger));
     try {
         generic->genericAdd(stranger);

@@ -45,27 +45,19 @@ TEST_F(SequencesAndSets, SequenceKeepsInsertionOrderAndEachElementOnce) {
     EXPECT_EQ(d->basicContainer(), holder.getImpl());
     seq.set(0, d);  // the same element again: nothing
 
-    struct Case {
-        char const* name;
-        std::function<void()> change;
-        std::string id;
-    };
-    std::string const before = state(holder);
-    std::vector<Case> const cases = {
-        {"empty handle", [&] { seq.set(0, Entry()); }, "korm0:messages:CannotAddNonExistentObject"},
-        {"second copy", [&] { seq.set(0, a); }, "korm0:messages:CannotAddSecondObject"},
-        {"position out of range", [&] { generic->genericSetAt(5, b); },
-         "korm0:messages:InvalidValue"},
-        {"foreign class", [&] { generic->genericAdd(Stranger::create(model)); },
-         "korm0:messages:CannotAddIncompatibleTypes"},
-        {"other model", [&] { seq.add(Entry::create(Model::create())); },
-         "korm0:messages:CannotCreateCrossModelAssociation"},
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(thrownId(c.change), c.id);
-        EXPECT_EQ(state(holder), before);
-    }
+    arvex_test::expectFailuresChangeNothing(
+        [&] { return state(holder); },
+        {
+            {"empty handle", [&] { seq.set(0, Entry()); },
+             "korm0:messages:CannotAddNonExistentObject"},
+            {"second copy", [&] { seq.set(0, a); }, "korm0:messages:CannotAddSecondObject"},
+            {"position out of range", [&] { generic->genericSetAt(5, b); },
+             "korm0:messages:InvalidValue"},
+            {"foreign class", [&] { generic->genericAdd(Stranger::create(model)); },
+             "korm0:messages:CannotAddIncompatibleTypes"},
+            {"other model", [&] { seq.add(Entry::create(Model::create())); },
+             "korm0:messages:CannotCreateCrossModelAssociation"},
+        });
     EXPECT_THROW(seq.set(7, b), std::out_of_range);
 }
 
@@ -139,29 +131,15 @@ TEST_F(SequencesAndSets, ChangesRollBackUndoAndRedo) {
     seq.add(b);
     set.add(a);
     seq.add(proxyOf(model, c));
-    std::vector<std::pair<char const*, std::function<void()>>> const changes = {
+    std::vector<arvex_test::NamedChange> const changes = {
         {"add", [&] { seq.add(c); }},           {"insert", [&] { seq.insertAt(0, c); }},
         {"set", [&] { seq.set(1, c); }},        {"remove", [&] { seq.remove(a); }},
         {"clear", [&] { seq.clear(); }},        {"set add", [&] { set.add(c); }},
         {"set remove", [&] { set.remove(a); }}, {"set proxy", [&] { set.add(proxyOf(model, b)); }},
     };
-    for (auto const& [name, change] : changes) {
-        SCOPED_TRACE(name);
-        std::string const before = state(holder);
-        {
-            Transaction transaction = model->beginTransaction(false);
-            change();
-            ASSERT_NE(state(holder), before);
-        }
-        EXPECT_EQ(state(holder), before);
-        change();
-        std::string const after = state(holder);
-        model.undo();
-        EXPECT_EQ(state(holder), before);
-        model.redo();
-        EXPECT_EQ(state(holder), after);
-        model.undo();
-    }
+    // Outside a transaction, each change is its own step.
+    arvex_test::expectRollbackUndoRedo(
+        model, [&] { return state(holder); }, changes, false);
 }
 
 TEST_F(SequencesAndSets, DestroyingTheHolderDestroysResolvedEntriesAndLeavesProxies) {

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
-
 #include "korm/zero/meta/meta_package.hpp"
 #include "korm/zero/transaction.hpp"
 #include "meta_test_support.hpp"
@@ -25,11 +23,8 @@ struct StaleTree : kmeta::AbstractMetaPackage {
     kmeta::Class map;
 
     void build() {
-        std::lock_guard const lock(registry().getMutex());
-        korm::zero::Model const model = registry().getMetaModel();
-        auto const thaw = registry().getFreezer().thaw();
-        korm::zero::Transaction transaction = model->beginTransaction(true);
-        root = kmeta::Package::create(model, uuid(ROOT_UUID));
+        arvex_test::MetaBuildScope scope;
+        root = kmeta::Package::create(registry().getMetaModel(), uuid(ROOT_UUID));
         rec(root)->setUri(ROOT_URI);
         arvex = createPackage(u"arvex", ROOT_URI + u"/arvex");
         utilities = createPackage(u"utilities", ROOT_URI + u"/arvex.utilities");
@@ -38,7 +33,7 @@ struct StaleTree : kmeta::AbstractMetaPackage {
         rec(arvex)->setParentPackage(root);
         rec(utilities)->setParentPackage(arvex);
         rec(map)->setOwningPackage(utilities);
-        transaction.commit();
+        scope.commit();
         registerRootPackage(root);
     }
 };

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "meta_test_support.hpp"
@@ -19,23 +17,13 @@ TEST(MetaPackageConcurrency, FirstCallsFromManyThreadsShareOneCompleteBuild) {
     korm::zero::Model const& model = registry().getMetaModel();
     std::size_t const before = model->getElementCount();
 
-    std::atomic<int> ready{0};
     std::vector<M*> seen(THREADS, nullptr);
     std::vector<meta::Class> classes(THREADS);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < THREADS; ++i) {
-        threads.emplace_back([&, i] {
-            ready.fetch_add(1);
-            while (ready.load() < THREADS) {
-            }
-            seen[i] = M::getInstance();
-            // What a model class reads first: its class and a property's type.
-            classes[i] = meta::Class(rec(seen[i]->UUIDToUUIDMapEntry_Value)->getType().getImpl());
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
+    arvex_test::runTogether(THREADS, [&](int i) {
+        seen[i] = M::getInstance();
+        // What a model class reads first: its class and a property's type.
+        classes[i] = meta::Class(rec(seen[i]->UUIDToUUIDMapEntry_Value)->getType().getImpl());
+    });
 
     ASSERT_NE(seen[0], nullptr);
     for (int i = 0; i < THREADS; ++i) {

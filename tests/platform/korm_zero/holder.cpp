@@ -1,7 +1,6 @@
 #include "holder.hpp"
 
 #include <algorithm>
-#include <boost/functional/hash.hpp>
 #include <stdexcept>
 
 #include "korm/zero/meta/meta_objects.hpp"
@@ -333,7 +332,7 @@ ModelElement HolderBuilder::doCreate(bool unannounced, boost::uuids::uuid const&
 
 // ---- UUID values ------------------------------------------------------------------------
 
-Value uuidValue(boost::uuids::uuid const& id) {
+Value uuidValue(boost::uuids::uuid const& id, ValueMeta meta) {
     Value::Operations ops;
     ops.deleter = [](void* p) { delete static_cast<boost::uuids::uuid*>(p); };
     ops.cloner = [](void const* p) -> void* {
@@ -344,11 +343,14 @@ Value uuidValue(boost::uuids::uuid const& id) {
                *static_cast<boost::uuids::uuid const*>(b);
     };
     ops.hasher = [](void const* p) {
-        return boost::hash<boost::uuids::uuid>()(*static_cast<boost::uuids::uuid const*>(p));
+        return services::hashers::KORM0Hasher()(*static_cast<boost::uuids::uuid const*>(p));
     };
-    return Value(
-        ValueMeta(meta::MetaRegistry::getInstance().getType(u"UUID"), ValueMeta::KIND_SINGLE),
-        new boost::uuids::uuid(id), ops);
+    return Value(std::move(meta), new boost::uuids::uuid(id), ops);
+}
+
+Value uuidValue(boost::uuids::uuid const& id) {
+    return uuidValue(
+        id, ValueMeta(meta::MetaRegistry::getInstance().getType(u"UUID"), ValueMeta::KIND_SINGLE));
 }
 
 }  // namespace korm::zero::test

@@ -125,8 +125,10 @@ class HolderBuilder : public ModelElement::Builder {
     ModelElement doCreate(bool unannounced, boost::uuids::uuid const& id) override;
 };
 
-/// A Value carrying a UUID (the test's own typed-value support for UUIDs).
+/// A Value carrying a UUID described by `meta` (by default a single UUID): the test's own
+/// typed-value support for UUIDs.
 Value uuidValue(boost::uuids::uuid const& id);
+Value uuidValue(boost::uuids::uuid const& id, ValueMeta meta);
 
 }  // namespace korm::zero::test
 

@@ -17,24 +17,14 @@ constexpr int THREADS = 8;
 
 TEST(MetaRegistryConcurrency, FirstCallsFromManyThreadsSeeOneCompleteRegistry) {
     // This program's first use of the registry happens here, on all threads at once.
-    std::atomic<int> ready{0};
     std::vector<meta::MetaRegistry*> seen(THREADS, nullptr);
     std::vector<meta::Type::Impl const*> uuids(THREADS, nullptr);
     std::vector<meta::Class> classes(THREADS);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < THREADS; ++i) {
-        threads.emplace_back([&, i] {
-            ready.fetch_add(1);
-            while (ready.load() < THREADS) {
-            }
-            seen[i] = &meta::MetaRegistry::getInstance();
-            uuids[i] = StandardTypes::get(StandardTypes::UUID_TYPE);
-            classes[i] = ModelElement::metaClass();
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
+    arvex_test::runTogether(THREADS, [&](int i) {
+        seen[i] = &meta::MetaRegistry::getInstance();
+        uuids[i] = StandardTypes::get(StandardTypes::UUID_TYPE);
+        classes[i] = ModelElement::metaClass();
+    });
     for (int i = 0; i < THREADS; ++i) {
         EXPECT_EQ(seen[i], seen[0]);
         ASSERT_NE(uuids[i], nullptr);
@@ -64,13 +54,7 @@ TEST(MetaRegistryConcurrency, BuildsSerialiseOnTheRecursiveMutexWhileOthersRead)
         });
     }
     std::vector<SamplePackage> built(THREADS);
-    std::vector<std::thread> builders;
-    for (int i = 0; i < THREADS; ++i) {
-        builders.emplace_back([&, i] { built[i].buildCommitted(); });
-    }
-    for (auto& thread : builders) {
-        thread.join();
-    }
+    arvex_test::runTogether(THREADS, [&](int i) { built[i].buildCommitted(); });
     stop = true;
     for (auto& thread : readers) {
         thread.join();

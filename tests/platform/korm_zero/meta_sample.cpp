@@ -13,15 +13,6 @@ namespace {
 std::atomic<int> g_sampleCount{0};
 }  // namespace
 
-std::string newUuidText() {
-    return boost::uuids::to_string(ElementImpl::generateNewUuid());
-}
-
-MetaBuildScope::MetaBuildScope()
-    : m_lock(meta::MetaRegistry::getInstance().getMutex())
-    , m_thaw(meta::MetaRegistry::getInstance().getFreezer().thaw())
-    , m_transaction(meta::MetaRegistry::getInstance().getMetaModel()->beginTransaction(true)) {}
-
 boost::uuids::uuid SamplePackage::nextId() {
     if (idSeed.empty()) {
         return ElementImpl::generateNewUuid();

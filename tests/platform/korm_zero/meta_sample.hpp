@@ -14,28 +14,17 @@
 //   Rock : ModelElement                Label [UUID, flags 1, index 1]
 //                                      Owner [Dog, flags 1, index 2, opposite Dog.Toys]
 
-#include <mutex>
 #include <string>
 
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/meta_package.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/zero.hpp"
+#include "test_support.hpp"
 
 namespace korm::zero::test {
 
-/// Holds what a meta-package build holds: the registry's mutex, a thaw of the meta model and
-/// a transaction of it (rolled back unless committed).
-class MetaBuildScope {
-  public:
-    MetaBuildScope();
-    void commit() { m_transaction.commit(); }
-
-  private:
-    std::unique_lock<std::recursive_mutex> m_lock;
-    Model::Thawer m_thaw;
-    Transaction m_transaction;
-};
+using arvex_test::MetaBuildScope;
 
 class SamplePackage : public meta::AbstractMetaPackage {
   public:
@@ -61,27 +50,10 @@ class SamplePackage : public meta::AbstractMetaPackage {
     int m_idCount = 0;
 };
 
-/// The typed record of a meta-object handle.
-inline meta::Type::Impl* rec(meta::Type const& h) {
-    return h.getTypeImpl();
-}
-inline meta::Class::Impl* rec(meta::Class const& h) {
-    return h.getClassImpl();
-}
-inline meta::Property::Impl* rec(meta::Property const& h) {
-    return h.getPropertyImpl();
-}
-inline meta::Operation::Impl* rec(meta::Operation const& h) {
-    return h.getOperationImpl();
-}
-inline meta::Argument::Impl* rec(meta::Argument const& h) {
-    return h.getArgumentImpl();
-}
-inline meta::Package::Impl* rec(meta::Package const& h) {
-    return h.getPackageImpl();
-}
+using arvex_test::rec;
 
-/// A fresh UUID in text form.
-std::string newUuidText();
+inline meta::MetaRegistry& registry() {
+    return meta::MetaRegistry::getInstance();
+}
 
 }  // namespace korm::zero::test
