@@ -173,5 +173,50 @@ TEST_F(UUIDMapTest, UndoAndRedoGiveTheStatesBeforeAndAfter) {
     EXPECT_FALSE(map->hasKey(id(1)));
 }
 
+// Erasing, re-keying and inserting many pairs in one transaction saves the map's "Pairs" once
+// (one old-value record for the map), not once per call; rollback, undo and redo stay exact.
+TEST_F(UUIDMapTest, ManyChangesInOneTransactionSaveThePairsOnce) {
+    std::vector<std::pair<int, int>> pairs;
+    for (int k = 1; k <= 40; ++k) {
+        pairs.emplace_back(k, k % 3);
+    }
+    UUIDMap const map = mapWith(pairs);
+    std::string const before = pairsOf(map);
+    auto const change = [&] {
+        for (int k = 1; k <= 20; ++k) {
+            map->erasePairForKey(id(k));
+        }
+        for (int k = 21; k <= 25; ++k) {
+            map->peekEntry(id(k))->setKey(id(k + 100));
+        }
+        for (int k = 50; k <= 55; ++k) {
+            map->insertPair(id(k), id(1));
+        }
+        map->erasePairsForValue(id(2));
+    };
+    {
+        auto transaction = model.beginTransaction();
+        change();
+        EXPECT_EQ(korm::zero::Model::Impl::getOldValueRecordCount(*map.getImpl()), 1U);
+        EXPECT_EQ(korm::zero::Model::Impl::getOldValueRecordCount(*map->peekEntry(id(121))), 1U);
+    }
+    EXPECT_EQ(pairsOf(map), before);
+    {
+        auto transaction = model.beginTransaction();
+        change();
+        transaction.commit();
+    }
+    std::string const after = pairsOf(map);
+    EXPECT_EQ(UUIDMap::Impl::entriesOf(map->peekPairs()).size(), 20U);
+    model.undo();
+    EXPECT_EQ(pairsOf(map), before);
+    model.redo();
+    EXPECT_EQ(pairsOf(map), after);
+    for (auto const& [key, entry] : UUIDMap::Impl::entriesOf(map->peekPairs())) {
+        EXPECT_EQ(entry->getKey(), key);
+        EXPECT_EQ(entry->basicContainer(), map.getImpl());
+    }
+}
+
 }  // namespace
 }  // namespace arvex::utilities::test

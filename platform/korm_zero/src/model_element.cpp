@@ -176,7 +176,9 @@ void ModelElement::Impl::destroyRecursively(bool disassociate, bool detachFromCo
     // Keep the record alive even when its container held the last handle to it.
     ModelElement const self(this);
     Model const model(m_model);
-    Transaction transaction = model->beginTransaction(false);
+    // Joins an open transaction (see Model::Impl::joinOrBeginTransaction): destroying N
+    // entries of a collection in one transaction saves the collection's old value once.
+    Transaction transaction = model->joinOrBeginTransaction();
     notifyDestroying();
     if (detachFromContainer && m_container != nullptr) {
         _inverseRemoveThis(m_container, containmentFeature());
@@ -214,7 +216,7 @@ void ModelElement::Impl::convertToProxy(ProxyId const& id) {
     }
     ModelElement const self(this);
     Model const model(m_model);
-    Transaction transaction = model->beginTransaction(false);
+    Transaction transaction = model->joinOrBeginTransaction();
     model->checkModifiable();
     if (m_container != nullptr) {
         _inverseRemoveThis(m_container, containmentFeature());

@@ -359,6 +359,19 @@ Transaction Model::Impl::beginTransaction(bool nonUndoable) {
     return Transaction(this, m_levels.size());
 }
 
+Transaction Model::Impl::joinOrBeginTransaction() {
+    return m_levels.empty() ? beginTransaction(false) : Transaction();
+}
+
+std::size_t Model::Impl::getOldValueRecordCount(ModelElement::Impl const& element) noexcept {
+    std::size_t count = 0;
+    for (Storage const* record = element.m_txStorage; record != nullptr;
+         record = record->m_older.get()) {
+        ++count;
+    }
+    return count;
+}
+
 void Model::Impl::commitLevel(std::size_t level, boost::optional<Value> const& value) {
     if (level != m_levels.size()) {
         reportException(korm0::messages::TransactionOutOfOrder(m_name));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "test_node.hpp"
 
 namespace korm::zero::test {
@@ -93,6 +95,58 @@ TEST(Destruction, AUuidFreedByDestructionCanBeReusedAndUndoSortsThemOut) {
     model.redo();
     EXPECT_EQ(model->findElement(id), second.impl());
     EXPECT_FALSE(first);
+}
+
+// Destroy joins an open transaction: the container's old children are saved once however
+// many children go, while an explicit nested transaction is still a savepoint of its own.
+TEST(Destruction, DestroysInOneTransactionSaveTheContainerOnceAndRollBackExactly) {
+    Model model = Model::create();
+    TestNode root = TestNode::create(model);
+    std::vector<TestNode> children;
+    {
+        Transaction transaction = model->beginTransaction(false);
+        for (int i = 0; i < 8; ++i) {
+            children.push_back(TestNode::create(model));
+            root->addChild(children.back());
+        }
+        transaction.commit();
+    }
+    auto const rootRecords = [&] { return Model::Impl::getOldValueRecordCount(*root.impl()); };
+    {
+        Transaction transaction = model->beginTransaction(false);
+        for (int i = 0; i < 6; ++i) {
+            children[i]->destroy();
+        }
+        EXPECT_EQ(rootRecords(), 1U);
+        {
+            Transaction savepoint = model->beginTransaction(false);
+            children[6]->destroy();
+            EXPECT_EQ(rootRecords(), 2U);
+        }  // rolled back: only the savepoint's destruction comes back
+        EXPECT_EQ(rootRecords(), 1U);
+        ASSERT_EQ(root->getChildren().size(), 2U);
+        EXPECT_EQ(root->getChildren()[0], children[6]);
+        EXPECT_TRUE(children[6]);
+    }
+    EXPECT_EQ(root->getChildren(), children);
+    EXPECT_EQ(model->getElementCount(), 9U);
+    {
+        Transaction transaction = model->beginTransaction(false);
+        for (int i = 0; i < 8; i += 2) {
+            children[i]->destroy();
+        }
+        transaction.commit();
+    }
+    EXPECT_EQ(root->getChildren().size(), 4U);
+    model.undo();
+    EXPECT_EQ(root->getChildren(), children);
+    for (auto const& child : children) {
+        EXPECT_EQ(child->basicContainer(), root.impl());
+    }
+    model.redo();
+    EXPECT_EQ(model->getElementCount(), 5U);
+    EXPECT_FALSE(children[0]);
+    EXPECT_TRUE(children[1]);
 }
 
 TEST(CrossModel, AnElementOfAnotherModelIsRefusedWithTheMessage) {

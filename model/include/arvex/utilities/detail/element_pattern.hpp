@@ -83,14 +83,15 @@ class ElementHandle : public kz::ModelElement {
 };
 
 /// Creates an element of class X in `model`, all properties at their defaults: in a
-/// transaction of its own (joining an open one), the record is constructed and announced.
-/// On failure the transaction is left uncommitted and the handle released.
+/// transaction of its own, or joining an open one (Model::Impl::joinOrBeginTransaction), the
+/// record is constructed and announced. On failure nothing was announced; the handle is
+/// released and a transaction of its own is left uncommitted.
 template <class X>
 X createElement(kz::Model const& model, boost::uuids::uuid const& id) {
     if (!model) {
         kz::reportException(korm0::messages::CannotCreateWithoutModel());
     }
-    kz::Transaction transaction = model->beginTransaction(false);
+    kz::Transaction transaction = model->joinOrBeginTransaction();
     X element(new typename X::Impl(model, id));
     element->notifyCreated();
     transaction.commit();
@@ -150,10 +151,10 @@ std::unique_ptr<kz::ModelElement::Impl::Storage> newStorage(kz::ModelElement::Im
 }
 
 /// Runs `change` (which stores the new value) as one announced change of property `index`:
-/// transaction, notifyModifying(index), change, commit.
+/// transaction (joining an open one), notifyModifying(index), change, commit.
 template <class F>
 void changeProperty(kz::ModelElement::Impl& record, std::size_t index, F&& change) {
-    kz::Transaction transaction = record.getModel()->beginTransaction(false);
+    kz::Transaction transaction = record.getModel()->joinOrBeginTransaction();
     record.notifyModifying(index);
     change();
     transaction.commit();
@@ -162,11 +163,19 @@ void changeProperty(kz::ModelElement::Impl& record, std::size_t index, F&& chang
 /// Changes the key of an entry (index `index`, stored by `change`) that may be filed under
 /// it in `container`'s keyed `property` (null container: not filed): in one transaction the
 /// entry is taken out of the container's collection, the key changes, and the entry is filed
-/// again under the new key. Uniqueness is the caller's to check beforehand.
+/// again under the new key. Uniqueness is the caller's to check beforehand, so that a refused
+/// key changes nothing.
+///
+/// The transaction joins an open one rather than nesting a level: a level per call would make
+/// the container save its whole collection again at every call (the container's old value is
+/// saved once per level), so N key changes in one transaction would cost O(N^2). What stays
+/// is one copy of the collection per outermost transaction. Should re-filing fail part way
+/// (memory), the entry is out of the collection until the enclosing transaction, which the
+/// exception leaves uncommitted, is rolled back; alone, the call rolls back its own.
 template <class F>
 void refileUnderNewKey(kz::ModelElement::Impl& entry, kz::ModelElement::Impl* container,
                        kz::meta::Property const& property, std::size_t index, F&& change) {
-    kz::Transaction transaction = entry.getModel()->beginTransaction(false);
+    kz::Transaction transaction = entry.getModel()->joinOrBeginTransaction();
     if (container != nullptr) {
         entry._inverseRemoveThis(container, property);
     }

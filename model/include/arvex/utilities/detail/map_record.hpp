@@ -105,9 +105,13 @@ class MapRecord : public RecordBase<X, 1> {
 
     /// The collection for the map's operations: refuses a proxy map (CannotModifyProxy) and,
     /// unless the framework is resolving proxies already, resolves pending proxies first.
+    ///
+    /// The common case, a collection that holds no proxy, costs two inline tests: the proxy
+    /// table is looked at before the thread's resolution counter and the resolving call, which
+    /// would find nothing to do.
     Pairs const& getPairs() const {
         refuseProxy(*this);
-        if (kz::Model::Impl::getProxyResolutionCounter() <= 0) {
+        if (m_pairs->proxyCount() != 0 && kz::Model::Impl::getProxyResolutionCounter() <= 0) {
             m_pairs->resolveAll();
         }
         return *m_pairs;

@@ -172,13 +172,18 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
 
     // ---- destruction --------------------------------------------------------------------
 
-    /// Destroys this element and everything it contains, in a transaction of its own (which
-    /// joins an open one): destroyRecursively(true, true, false).
+    /// Destroys this element and everything it contains: destroyRecursively(true, true,
+    /// false).
     void destroy();
     /// Destroys this element: notifyDestroying(); when `detachFromContainer`, the element
     /// leaves its container's collection and container; then doDestroy(disassociate,
     /// toProxies). Does nothing for an element that is not live. Containers pass false when
     /// they destroy what they contain, since they clear their own collections.
+    ///
+    /// Runs in a transaction of its own when none is open, else joins the open one without a
+    /// level of its own (Model::Impl::joinOrBeginTransaction), so that many destructions in
+    /// one transaction save a container's collection once. A failure part way inside an open
+    /// transaction is undone by that transaction's rollback.
     void destroyRecursively(bool disassociate, bool detachFromContainer, bool toProxies);
 
     // ---- virtual operations -------------------------------------------------------------
@@ -237,7 +242,7 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
     virtual void basicDisassociateAll();
     /// Turns this live element into a proxy standing for `id`: it leaves its container and
     /// the model's index like a destroyed element (recorded, undoable) but stays valid as a
-    /// proxy.
+    /// proxy. Joins an open transaction like destroyRecursively.
     virtual void convertToProxy(ProxyId const& id);
     /// A change record for this element (uuid, model, class, own property count).
     virtual std::unique_ptr<Changes> createChanges() const;

@@ -93,6 +93,16 @@ class KORM_ZERO_EXPORT Model::Impl {
     /// makes the outermost commit store no undo step and clear the undo and redo history
     /// instead (for changes that are not the user's, such as building a meta model).
     Transaction beginTransaction(bool nonUndoable);
+    /// The bracket of a compound operation of the framework or of a class (destroy,
+    /// convertToProxy, creating an element, setting a property): when no transaction is open it
+    /// begins one, so that a lone call is one undoable step and a failure part way leaves
+    /// nothing; inside an open transaction it joins that transaction and gives an inert one
+    /// (commit and destruction do nothing). Joining pushes no level, so the operation's
+    /// announcements land in the caller's level: an element's old values are saved once per
+    /// level, and a level per call would save a whole collection again at every call. A
+    /// failure part way is then undone by the caller's transaction, which the exception
+    /// leaves uncommitted. Explicit beginTransaction calls still nest as savepoints.
+    Transaction joinOrBeginTransaction();
     bool isInTransaction() const noexcept { return !m_levels.empty(); }
     std::size_t getTransactionDepth() const noexcept { return m_levels.size(); }
     /// True while rollback, undo or redo restore old values; changes announced then are not
@@ -132,6 +142,11 @@ class KORM_ZERO_EXPORT Model::Impl {
         ProxyResolutionScope(ProxyResolutionScope const&) = delete;
         ProxyResolutionScope& operator=(ProxyResolutionScope const&) = delete;
     };
+
+    /// The number of old-value records the open transaction holds for `element` (the length
+    /// of its chain; 0 outside a transaction). One per transaction level in which the element
+    /// first changed; tests use it to check that compound operations join the open level.
+    static std::size_t getOldValueRecordCount(ModelElement::Impl const& element) noexcept;
 
     // ---- undo and redo ------------------------------------------------------------------
 
