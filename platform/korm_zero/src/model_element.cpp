@@ -110,7 +110,7 @@ void ModelElement::Impl::basicSetContainer(Impl* container, meta::Property const
     notifyModifying(0);
     m_container = container;
     m_containmentFeature = property;
-    m_containmentIndex = container != nullptr ? index : NO_INDEX;
+    m_containmentIndex = container != nullptr ? toStoredIndex(index) : NO_CONTAINMENT_INDEX;
 }
 
 void ModelElement::Impl::_setContainedByThis(Impl* child, meta::Property const& property,
@@ -140,7 +140,7 @@ void ModelElement::Impl::_inverseAddThis(Impl* other, meta::Property const& prop
     }
     other->inverseAdd(ModelElement(this), property);
     if (setContainer) {
-        basicSetContainer(other, property, m_containmentIndex);
+        basicSetContainer(other, property, containmentIndex());
     }
 }
 
@@ -305,7 +305,7 @@ std::unique_ptr<ModelElement::Impl::Storage> ModelElement::Impl::createStorage()
 
 void ModelElement::Impl::copyValue(Storage& storage, std::size_t index) const {
     if (index == 0) {
-        storage.setOldContainer(m_container, containmentFeature(), m_containmentIndex);
+        storage.setOldContainer(m_container, containmentFeature(), containmentIndex());
     }
 }
 
@@ -313,7 +313,7 @@ void ModelElement::Impl::copyStateFromStorage(Storage const& storage) {
     if (storage.isChanged(0)) {
         m_container = storage.getOldContainer();
         m_containmentFeature = storage.m_oldContainmentFeature;
-        m_containmentIndex = storage.getOldContainmentIndex();
+        m_containmentIndex = toStoredIndex(storage.getOldContainmentIndex());
     }
 }
 

@@ -84,7 +84,10 @@ thread_local int t_proxyResolutionCounter = 0;
 // ---- construction, references -----------------------------------------------------------
 
 Model::Impl::Impl(std::u16string name)
-    : m_name(std::move(name)), m_uuid(ElementImpl::generateNewUuid()) {}
+    : m_name(std::move(name))
+    , m_uuid(ElementImpl::generateNewUuid())
+    , m_buckets(std::make_unique<Index::bucket_type[]>(INITIAL_BUCKETS))
+    , m_index(Index::bucket_traits(m_buckets.get(), INITIAL_BUCKETS)) {}
 
 void Model::Impl::removeRef() const noexcept {
     if (m_refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) {
@@ -117,8 +120,8 @@ Model::Impl::~Impl() {
             members.push_back(element);
         }
     };
-    for (auto const& entry : m_index) {
-        collect(entry.second);
+    for (auto& element : m_index) {
+        collect(&element);
     }
     for (auto const& step : m_undo) {
         for (auto const& entry : step->destroyed) {
@@ -153,6 +156,9 @@ Model::Impl::~Impl() {
         element->m_container = nullptr;
         element->m_containmentFeature.reset();
     }
+    // Unlink every record before the model's references go (a record must not be deleted
+    // while linked).
+    m_index.clear();
     for (auto* element : members) {
         element->removeRef();
     }
@@ -177,27 +183,44 @@ ModelElement::Impl* Model::Impl::findElement(boost::uuids::uuid const& id,
     if (it == m_index.end()) {
         return nullptr;
     }
-    return it->second->isLive() || behavior == FIND_INCLUDING_REMOVED ? it->second : nullptr;
+    auto* const element = const_cast<ModelElement::Impl*>(&*it);
+    return element->isLive() || behavior == FIND_INCLUDING_REMOVED ? element : nullptr;
 }
 
 std::vector<ModelElement> Model::Impl::getElements() const {
     std::vector<ModelElement> elements;
     elements.reserve(m_liveCount);
-    for (auto const& entry : m_index) {
-        if (entry.second->isLive()) {
-            elements.emplace_back(entry.second);
+    for (auto const& element : m_index) {
+        if (element.isLive()) {
+            elements.emplace_back(const_cast<ModelElement::Impl*>(&element));
         }
     }
     return elements;
 }
 
-void Model::Impl::indexInsert(ModelElement::Impl* element) {
-    m_index[element->m_uuid] = element;
+void Model::Impl::reserveIndexSlot() {
+    std::size_t const count = m_index.bucket_count();
+    if (m_index.size() < count) {
+        return;
+    }
+    // Double the buckets; only the allocation can fail, and it comes first.
+    auto buckets = std::make_unique<Index::bucket_type[]>(count * 2);
+    m_index.rehash(Index::bucket_traits(buckets.get(), count * 2));
+    m_buckets = std::move(buckets);
+}
+
+void Model::Impl::indexLink(ModelElement::Impl* element) noexcept {
+    if (auto const it = m_index.find(element->m_uuid); it != m_index.end()) {
+        if (&*it == element) {
+            return;
+        }
+        m_index.erase(it);
+    }
+    m_index.insert(*element);
 }
 
 void Model::Impl::indexErase(ModelElement::Impl* element) noexcept {
-    if (auto const it = m_index.find(element->m_uuid);
-        it != m_index.end() && it->second == element) {
+    if (auto const it = m_index.find(element->m_uuid); it != m_index.end() && &*it == element) {
         m_index.erase(it);
     }
 }
@@ -205,11 +228,11 @@ void Model::Impl::indexErase(ModelElement::Impl* element) noexcept {
 // Back among the live elements (undo of a destruction, redo of a creation, rollback of a
 // destruction).
 void Model::Impl::revive(ModelElement::Impl* element) {
-    auto const it = m_index.find(element->m_uuid);
-    if (it == m_index.end()) {
-        indexInsert(element);
-    } else {
-        it->second = element;
+    if (!element->m_indexHook.is_linked()) {
+        if (m_index.find(element->m_uuid) == m_index.end()) {
+            reserveIndexSlot();
+        }
+        indexLink(element);  // takes the entry back from a newer element of that UUID
     }
     element->setValidFlag(true);
     ++m_liveCount;
@@ -258,7 +281,7 @@ void Model::Impl::release(ModelElement::Impl* element, bool keepAsProxy) noexcep
     }
     element->m_container = nullptr;
     element->m_containmentFeature.reset();
-    element->m_containmentIndex = ModelElement::Impl::NO_INDEX;
+    element->m_containmentIndex = ModelElement::Impl::NO_CONTAINMENT_INDEX;
 }
 
 void Model::Impl::elementCreated(ModelElement::Impl* element) {
@@ -266,24 +289,14 @@ void Model::Impl::elementCreated(ModelElement::Impl* element) {
     if (m_levels.empty()) {
         reportException(korm0::messages::ChangeOutsideTransaction(m_name));
     }
-    auto const [it, inserted] = m_index.try_emplace(element->m_uuid, element);
-    ModelElement::Impl* const previous = inserted ? nullptr : it->second;
-    if (previous != nullptr) {
-        if (previous->isLive()) {
-            reportException(korm0::messages::UniquenessConstraint(uuidText(element->m_uuid)));
-        }
-        it->second = element;  // the UUID was freed by a removal
+    if (auto const it = m_index.find(element->m_uuid); it == m_index.end()) {
+        reserveIndexSlot();
+    } else if (it->isLive()) {
+        reportException(korm0::messages::UniquenessConstraint(uuidText(element->m_uuid)));
     }
-    try {
-        m_createdLog.push_back(element);
-    } catch (...) {
-        if (previous != nullptr) {
-            it->second = previous;
-        } else {
-            m_index.erase(it);
-        }
-        throw;
-    }
+    m_createdLog.push_back(element);
+    // Takes the entry over when the UUID was freed by a removal.
+    indexLink(element);
     ++m_liveCount;
     element->m_state = ModelElement::Impl::State::MEMBER;
     element->m_createdLevel = m_levels.back().id;

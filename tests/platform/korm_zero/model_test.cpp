@@ -176,6 +176,56 @@ TEST(UndoRedo, CreationAndDestructionComeAndGoWithValidityAndIndex) {
     EXPECT_EQ(node->getName(), u"kept");
 }
 
+TEST(UndoRedo, AUuidFreedByADestructionPassesBetweenTheOldAndTheNewElement) {
+    Model model = Model::create();
+    TestNode old = TestNode::create(model, kFixed);
+    old->destroy();
+    TestNode fresh = TestNode::create(model, kFixed);
+    EXPECT_EQ(model->findElement(kFixed), fresh.impl());
+    model.undo();  // the creation of `fresh`
+    EXPECT_EQ(model->findElement(kFixed), nullptr);
+    EXPECT_EQ(model->findElement(kFixed, FIND_INCLUDING_REMOVED), fresh.impl());
+    model.undo();  // the destruction of `old`: it takes the entry back
+    EXPECT_EQ(model->findElement(kFixed), old.impl());
+    model.redo();
+    model.redo();
+    EXPECT_EQ(model->findElement(kFixed), fresh.impl());
+    EXPECT_FALSE(old);
+    EXPECT_EQ(model->getElementCount(), 1U);
+}
+
+TEST(UndoRedo, TheIndexKeepsRemovedElementsAcrossItsGrowth) {
+    Model model = Model::create();
+    std::vector<TestNode> nodes;
+    auto const step = [&model](auto&& change) {
+        Transaction transaction = model->beginTransaction(false);
+        change();
+        transaction.commit();
+    };
+    step([&] {
+        for (int i = 0; i < 300; ++i) {
+            nodes.push_back(TestNode::create(model));
+        }
+    });
+    step([&] {
+        for (std::size_t i = 0; i < nodes.size(); i += 2) {
+            nodes[i]->destroy();
+        }
+    });
+    step([&] {  // more elements, so that the table grows past the removed ones
+        for (int i = 0; i < 300; ++i) {
+            TestNode::create(model);
+        }
+    });
+    EXPECT_EQ(model->getElementCount(), 450U);
+    model.undo();
+    model.undo();
+    EXPECT_EQ(model->getElementCount(), 300U);
+    for (auto const& node : nodes) {
+        EXPECT_EQ(model->findElement(node->getUuid()), node.impl());
+    }
+}
+
 TEST(UndoRedo, ANewStepClearsRedoAndReleasesWhatOnlyRedoCouldRevive) {
     Model model = Model::create();
     TestNode node = TestNode::create(model);

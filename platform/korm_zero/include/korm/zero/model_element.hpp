@@ -10,6 +10,7 @@
 // belongs to the framework (the element's containment); a class numbers its own properties
 // from 1.
 
+#include <boost/intrusive/unordered_set_hook.hpp>
 #include <boost/uuid/uuid.hpp>
 #include <cstddef>
 #include <cstdint>
@@ -144,7 +145,9 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
     ModelElement::Impl* basicContainer() const noexcept { return m_container; }
     /// The container's property that holds this element (empty without container).
     meta::Property containmentFeature() const;
-    std::size_t containmentIndex() const noexcept { return m_containmentIndex; }
+    std::size_t containmentIndex() const noexcept {
+        return m_containmentIndex == NO_CONTAINMENT_INDEX ? NO_INDEX : m_containmentIndex;
+    }
     /// Sets the container fields (announcing index 0); no collection is touched.
     void basicSetContainer(Impl* container, meta::Property const& property, std::size_t index);
     /// Makes this element the container of `child` under `property`: a child held by another
@@ -268,18 +271,30 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
         DETACHED,     // no model
     };
 
+    // Field order keeps the record small: the UUID and the state fill the base's tail
+    // padding, the two 32-bit fields share a word, and the index hook is one pointer.
     boost::uuids::uuid m_uuid;
-    Model::Impl* m_model;
     State m_state = State::UNANNOUNCED;
     // Transaction level (see Model::Impl) at which the element was created; changes at that
     // level need no old values, since rolling the level back un-creates the element.
     std::uint32_t m_createdLevel = 0;
+    // Position in the container's collection; NO_CONTAINMENT_INDEX for none. Stored in 32
+    // bits: a collection never holds four billion elements.
+    std::uint32_t m_containmentIndex = NO_CONTAINMENT_INDEX;
+    Model::Impl* m_model;
     Impl* m_container = nullptr;
     ModelElement m_containmentFeature;  // the container's property, as a plain handle
-    std::size_t m_containmentIndex = NO_INDEX;
     // Old values saved in the open transaction, newest first (a chain through nested levels).
     Storage* m_txStorage = nullptr;
     std::unique_ptr<ProxyId> m_proxyId;
+    // Link in the model's UUID index (see Model::Impl).
+    boost::intrusive::unordered_set_member_hook<> m_indexHook;
+
+    static constexpr std::uint32_t NO_CONTAINMENT_INDEX = UINT32_MAX;
+    static std::uint32_t toStoredIndex(std::size_t index) noexcept {
+        return index >= NO_CONTAINMENT_INDEX ? NO_CONTAINMENT_INDEX
+                                             : static_cast<std::uint32_t>(index);
+    }
 };
 
 // The handle's reference counting is inline: handles are copied on every hot path.

@@ -4,13 +4,13 @@
 // resolution; ModelListener and ModelChangeEvent.
 
 #include <atomic>
+#include <boost/intrusive/unordered_set.hpp>
 #include <boost/optional.hpp>
 #include <boost/uuid/uuid.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -205,7 +205,6 @@ class KORM_ZERO_EXPORT Model::Impl {
     void rollbackTop() noexcept;
 
     // Membership.
-    void indexInsert(ModelElement::Impl* element);
     void indexErase(ModelElement::Impl* element) noexcept;
     void revive(ModelElement::Impl* element);
     void unlive(ModelElement::Impl* element);
@@ -221,8 +220,33 @@ class KORM_ZERO_EXPORT Model::Impl {
     std::u16string m_name;
     boost::uuids::uuid m_uuid;
 
-    using Index =
-        std::unordered_map<boost::uuids::uuid, ModelElement::Impl*, services::hashers::KORM0Hasher>;
+    // The UUID index is intrusive: each element record carries its own link, so indexing an
+    // element allocates nothing. Buckets are a power of two in number and the table grows
+    // (doubling) before the load factor passes 1; no hash is stored, it is recomputed from
+    // the record's UUID when needed.
+    struct UuidOfElement {
+        using type = boost::uuids::uuid;
+        type const& operator()(ModelElement::Impl const& element) const noexcept {
+            return element.m_uuid;
+        }
+    };
+    using IndexHook = boost::intrusive::member_hook<ModelElement::Impl,
+                                                    boost::intrusive::unordered_set_member_hook<>,
+                                                    &ModelElement::Impl::m_indexHook>;
+    using Index = boost::intrusive::unordered_set<
+        ModelElement::Impl, IndexHook, boost::intrusive::key_of_value<UuidOfElement>,
+        boost::intrusive::hash<services::hashers::KORM0Hasher>,
+        boost::intrusive::power_2_buckets<true>, boost::intrusive::size_type<std::size_t>>;
+    static constexpr std::size_t INITIAL_BUCKETS = 16;
+
+    /// Makes room for one more element in the index (may throw; the index is unchanged then).
+    void reserveIndexSlot();
+    /// Links `element` in place of the element indexed under its UUID, if any. Needs no room
+    /// when one is replaced; otherwise call reserveIndexSlot first.
+    void indexLink(ModelElement::Impl* element) noexcept;
+
+    // Declared before the index, which refers to it and goes first.
+    std::unique_ptr<Index::bucket_type[]> m_buckets;
     // Live elements, and removed ones that undo or redo can bring back (see model_impl.cpp).
     Index m_index;
     std::size_t m_liveCount = 0;
