@@ -7,6 +7,7 @@
 #include "arvex/utilities/collections/element_map.hpp"
 #include "arvex/utilities/collections/element_multimap.hpp"
 #include "arvex/utilities/collections/element_sequence.hpp"
+#include "arvex/utilities/collections/keyed_element_collection.hpp"
 #include "arvex/utilities/collections/typed_reference_collection.hpp"
 #include "arvex/utilities/collections/typed_values.hpp"
 #include "arvex/utilities/collections/unordered_element_set.hpp"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "arvex/utilities/collections/collection_support.hpp"
-#include "arvex/utilities/collections/typed_reference_collection.hpp"
+#include "arvex/utilities/collections/keyed_element_collection.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/value.hpp"
 
@@ -24,14 +24,12 @@ namespace korm::zero {
 /// container's order; for UUIDs that is 16 unsigned bytes from byte 0 on, the order of their
 /// canonical text.
 template <class K, class T, class Container>
-class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> {
-    using Base = TypedReferenceCollectionWithProxies<T, Container>;
+class ElementMapBase : public KeyedElementCollection<K, T, Container> {
+    using Base = KeyedElementCollection<K, T, Container>;
 
   public:
-    using Key = K;
-    using EntryImpl = typename T::Impl;
-    /// Gives an entry's key; built from the entry class's getKey member function.
-    using KeyExtractor = std::function<K(EntryImpl*)>;
+    using typename Base::EntryImpl;
+    using typename Base::KeyExtractor;
 
     /// The generic map interface, forwarding to the collection.
     class MyGenericInterface : public GenericMapInterface {
@@ -78,7 +76,7 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
     ElementMapBase(ModelElement::CollectionPrivateTag, KeyExtractor keyExtractor,
                    ModelElement::Impl* owner, meta::Property property,
                    meta::Property::Impl const* opposite)
-        : Base(owner, std::move(property), opposite), m_keyExtractor(std::move(keyExtractor)) {
+        : Base(owner, std::move(property), opposite, std::move(keyExtractor)) {
         this->setGenericInterface(std::make_unique<MyGenericInterface>(*this));
     }
 
@@ -97,7 +95,7 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
             this->addProxy(entry);
             return;
         }
-        K const key = m_keyExtractor(record);
+        K const key = this->keyOf(record);
         auto const it = this->m_container.lower_bound(key);
         bool const taken = it != this->m_container.end() && !(key < it->first);
         if (!taken) {
@@ -137,39 +135,6 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
         }
     }
 
-    /// Takes `entry` out with bookkeeping (a proxy out of the proxy table). An entry that is
-    /// not held changes nothing; the entry itself is not destroyed.
-    void remove(T const& entry) {
-        if (!entry) {
-            return;
-        }
-        if (entry->isProxy()) {
-            this->removeProxy(entry);
-            return;
-        }
-        auto const it = findNode(entry);
-        if (it == this->m_container.end()) {
-            return;
-        }
-        CollectionChange change(*this);
-        this->bookkeepRemoved(entry.getImpl());
-        this->m_container.erase(it);
-        change.commit();
-    }
-
-    /// Takes every entry out with bookkeeping, in key order, then empties the proxy table.
-    void clear() {
-        if (!this->m_container.empty()) {
-            CollectionChange change(*this);
-            for (auto const& node : this->m_container) {
-                this->bookkeepRemoved(node.second.getImpl());
-            }
-            this->m_container.clear();
-            change.commit();
-        }
-        this->clearProxyTable();
-    }
-
     /// The entry filed under `key`, or an empty handle.
     T find(K const& key) const {
         auto const it = this->m_container.find(key);
@@ -182,17 +147,6 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
         return it == this->m_container.end() ? nullptr : Base::recordOf(it->second);
     }
     bool hasKey(K const& key) const { return this->m_container.count(key) != 0; }
-    /// Whether that very entry (or proxy) is held.
-    bool contains(T const& entry) const {
-        if (!entry) {
-            return false;
-        }
-        if (entry->isProxy()) {
-            return this->holdsProxy(entry);
-        }
-        return findNode(entry) != this->m_container.end();
-    }
-
     /// Every key once, ascending, each a single UUID value; empty when the UUID type is not
     /// available from the meta registry.
     std::vector<Value> getAllKeys() const {
@@ -208,8 +162,6 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
         return keys;
     }
 
-    KeyExtractor const& getKeyExtractor() const noexcept { return m_keyExtractor; }
-
     // ---- framework operations -----------------------------------------------------------
 
     /// Files `element` without bookkeeping; an element whose key is taken is not filed.
@@ -217,7 +169,7 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
         if (element.isEmpty()) {
             return;
         }
-        K const key = m_keyExtractor(Base::recordOf(element));
+        K const key = this->keyOf(Base::recordOf(element));
         auto const it = this->m_container.lower_bound(key);
         if (it != this->m_container.end() && !(key < it->first)) {
             return;
@@ -228,7 +180,7 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
     }
 
     bool resolveAdd(ModelElement const& element) override {
-        K const key = m_keyExtractor(Base::recordOf(element));
+        K const key = this->keyOf(Base::recordOf(element));
         auto const it = this->m_container.lower_bound(key);
         if (it != this->m_container.end() && !(key < it->first)) {
             return false;
@@ -236,50 +188,6 @@ class ElementMapBase : public TypedReferenceCollectionWithProxies<T, Container> 
         this->m_container.emplace_hint(it, key, Base::entryOf(element));
         return true;
     }
-
-    /// Takes `element` out without bookkeeping.
-    void basicRemove(ModelElement const& element) override {
-        if (element.isEmpty()) {
-            return;
-        }
-        auto const it = findNode(Base::entryOf(element));
-        if (it == this->m_container.end()) {
-            return;
-        }
-        CollectionChange change(*this);
-        this->m_container.erase(it);
-        change.commit();
-    }
-
-    /// Drops every node without bracket or bookkeeping; the proxy table stays.
-    void basicClear() override {
-        this->modifying();
-        this->m_container.clear();
-    }
-
-    /// Becomes a copy of `source` (a collection of the same type), proxy table included. The
-    /// copies are made first, so a failure changes nothing.
-    void basicCopyValues(ReferenceCollection const& source) override {
-        if (&source == this) {
-            return;
-        }
-        auto const& other = static_cast<ElementMapBase const&>(source);
-        Container copy(other.m_container);
-        auto proxies = Base::copyProxyTable(other);
-        CollectionChange change(*this);
-        this->m_container.swap(copy);
-        this->swapProxyTable(proxies);
-        change.commit();
-    }
-
-  private:
-    /// The node holding that very entry, found under the entry's current key.
-    typename Container::const_iterator findNode(T const& entry) const {
-        auto const it = this->m_container.find(m_keyExtractor(Base::recordOf(entry)));
-        return it != this->m_container.end() && it->second == entry ? it : this->m_container.end();
-    }
-
-    KeyExtractor m_keyExtractor;
 };
 
 /// The map of entries T by key K.

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "arvex/utilities/collections/collection_support.hpp"
-#include "arvex/utilities/collections/typed_reference_collection.hpp"
+#include "arvex/utilities/collections/keyed_element_collection.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/value.hpp"
 
@@ -22,13 +22,12 @@ namespace korm::zero {
 /// The multimap collection over Container (a std::multimap<K, T>). The same element is never
 /// held twice under one key; distinct entries with equal keys stand side by side.
 template <class K, class T, class Container>
-class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Container> {
-    using Base = TypedReferenceCollectionWithProxies<T, Container>;
+class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
+    using Base = KeyedElementCollection<K, T, Container>;
 
   public:
-    using Key = K;
-    using EntryImpl = typename T::Impl;
-    using KeyExtractor = std::function<K(EntryImpl*)>;
+    using typename Base::EntryImpl;
+    using typename Base::KeyExtractor;
 
     /// The generic multimap interface, forwarding to the collection.
     class MyGenericInterface : public GenericMultimapInterface {
@@ -79,7 +78,7 @@ class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Contai
     ElementMultimapBase(ModelElement::CollectionPrivateTag, KeyExtractor keyExtractor,
                         ModelElement::Impl* owner, meta::Property property,
                         meta::Property::Impl const* opposite)
-        : Base(owner, std::move(property), opposite), m_keyExtractor(std::move(keyExtractor)) {
+        : Base(owner, std::move(property), opposite, std::move(keyExtractor)) {
         this->setGenericInterface(std::make_unique<MyGenericInterface>(*this));
     }
 
@@ -98,7 +97,7 @@ class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Contai
             this->addProxy(entry);
             return;
         }
-        K const key = m_keyExtractor(record);
+        K const key = this->keyOf(record);
         auto const [first, last] = this->m_container.equal_range(key);
         for (auto it = first; it != last; ++it) {
             if (it->second == entry) {
@@ -116,39 +115,6 @@ class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Contai
         change.commit();
     }
 
-    /// Takes `entry` out with bookkeeping (a proxy out of the proxy table); the entry itself
-    /// is not destroyed.
-    void remove(T const& entry) {
-        if (!entry) {
-            return;
-        }
-        if (entry->isProxy()) {
-            this->removeProxy(entry);
-            return;
-        }
-        auto const it = findNode(entry);
-        if (it == this->m_container.end()) {
-            return;
-        }
-        CollectionChange change(*this);
-        this->bookkeepRemoved(entry.getImpl());
-        this->m_container.erase(it);
-        change.commit();
-    }
-
-    /// Takes every entry out with bookkeeping, in order, then empties the proxy table.
-    void clear() {
-        if (!this->m_container.empty()) {
-            CollectionChange change(*this);
-            for (auto const& node : this->m_container) {
-                this->bookkeepRemoved(node.second.getImpl());
-            }
-            this->m_container.clear();
-            change.commit();
-        }
-        this->clearProxyTable();
-    }
-
     /// The entries filed under `key`, in filing order.
     std::vector<T> findAll(K const& key) const {
         std::vector<T> result;
@@ -160,16 +126,6 @@ class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Contai
     }
     bool hasKey(K const& key) const { return this->m_container.count(key) != 0; }
     std::size_t count(K const& key) const { return this->m_container.count(key); }
-    bool contains(T const& entry) const {
-        if (!entry) {
-            return false;
-        }
-        if (entry->isProxy()) {
-            return this->holdsProxy(entry);
-        }
-        return findNode(entry) != this->m_container.end();
-    }
-
     /// Each distinct key once, ascending, each a single UUID value; empty when the UUID type
     /// is not available from the meta registry.
     virtual std::vector<Value> getAllKeys() const {
@@ -186,8 +142,6 @@ class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Contai
         return keys;
     }
 
-    KeyExtractor const& getKeyExtractor() const noexcept { return m_keyExtractor; }
-
     // ---- framework operations -----------------------------------------------------------
 
     /// Files `element` after the entries of its key, without bookkeeping.
@@ -195,7 +149,7 @@ class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Contai
         if (element.isEmpty()) {
             return;
         }
-        K const key = m_keyExtractor(Base::recordOf(element));
+        K const key = this->keyOf(Base::recordOf(element));
         CollectionChange change(*this);
         this->m_container.emplace_hint(this->m_container.upper_bound(key), key,
                                        Base::entryOf(element));
@@ -203,57 +157,11 @@ class ElementMultimapBase : public TypedReferenceCollectionWithProxies<T, Contai
     }
 
     bool resolveAdd(ModelElement const& element) override {
-        K const key = m_keyExtractor(Base::recordOf(element));
+        K const key = this->keyOf(Base::recordOf(element));
         this->m_container.emplace_hint(this->m_container.upper_bound(key), key,
                                        Base::entryOf(element));
         return true;
     }
-
-    void basicRemove(ModelElement const& element) override {
-        if (element.isEmpty()) {
-            return;
-        }
-        auto const it = findNode(Base::entryOf(element));
-        if (it == this->m_container.end()) {
-            return;
-        }
-        CollectionChange change(*this);
-        this->m_container.erase(it);
-        change.commit();
-    }
-
-    void basicClear() override {
-        this->modifying();
-        this->m_container.clear();
-    }
-
-    void basicCopyValues(ReferenceCollection const& source) override {
-        if (&source == this) {
-            return;
-        }
-        auto const& other = static_cast<ElementMultimapBase const&>(source);
-        Container copy(other.m_container);
-        auto proxies = Base::copyProxyTable(other);
-        CollectionChange change(*this);
-        this->m_container.swap(copy);
-        this->swapProxyTable(proxies);
-        change.commit();
-    }
-
-  private:
-    /// The node holding that very entry within its key's range.
-    typename Container::const_iterator findNode(T const& entry) const {
-        auto const [first, last] =
-            this->m_container.equal_range(m_keyExtractor(Base::recordOf(entry)));
-        for (auto it = first; it != last; ++it) {
-            if (it->second == entry) {
-                return it;
-            }
-        }
-        return this->m_container.end();
-    }
-
-    KeyExtractor m_keyExtractor;
 };
 
 /// The multimap of entries T by key K.
