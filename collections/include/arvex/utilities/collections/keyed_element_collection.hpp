@@ -115,15 +115,18 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
     /// The key of an entry now (an empty extractor throws std::bad_function_call).
     K keyOf(EntryImpl* record) const { return m_keyExtractor(record); }
 
-    /// The node holding that very entry, within the range of the entry's current key.
+    /// The node holding that very entry, within the range of the entry's current key. One
+    /// descent of the tree (lower_bound), then a walk over the equal keys: a map has at most
+    /// one, so this costs what a find costs.
     typename Container::const_iterator findNode(T const& entry) const {
-        auto const [first, last] = this->m_container.equal_range(keyOf(Base::recordOf(entry)));
-        for (auto it = first; it != last; ++it) {
+        K const key = keyOf(Base::recordOf(entry));
+        auto const end = this->m_container.end();
+        for (auto it = this->m_container.lower_bound(key); it != end && !(key < it->first); ++it) {
             if (it->second == entry) {
                 return it;
             }
         }
-        return this->m_container.end();
+        return end;
     }
 
   private:
