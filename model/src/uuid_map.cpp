@@ -44,11 +44,17 @@ void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
 }
 
 void UUIDMap::Impl::erasePairForKey(uuid const& key) {
-    UUIDMapEntry const* found = entryUnder(getPairs(), key);
-    if (found != nullptr && *found) {
-        UUIDMapEntry const entry = *found;  // the node goes away while the entry is destroyed
-        entry->destroy();
+    Pairs& pairs = getPairsMutable();
+    auto const& nodes = entriesOf(pairs);
+    auto const node = nodes.find(key);
+    if (node == nodes.end() || !node->second) {
+        return;
     }
+    UUIDMapEntry const entry = node->second;  // the node goes away while the entry is destroyed
+    // Destroying the entry takes it out of "Pairs"; the node just found is handed on, so that
+    // the tree is descended once.
+    Pairs::RemovalHint const hint(pairs, node);
+    entry->destroy();
 }
 
 void UUIDMap::Impl::erasePairsForValue(uuid const& value) {
