@@ -3,6 +3,8 @@
 
 #include "meta_package_table.hpp"
 
+#include "invoker_factories.hpp"
+
 namespace arvex::utilities::meta_table {
 
 namespace {
@@ -58,15 +60,16 @@ constexpr ArgumentEntry UUID_MAP_HAS_KEY_ARGS[] = {
 };
 constexpr OperationEntry UUID_MAP_OPERATIONS[] = {
     {&M::UUIDMap_insertPair, u"insertPair", "16996457-6a1a-38ed-a13b-649a33f71dce", !STATIC, VOID,
-     !MANY, UUID_MAP_INSERT_PAIR_ARGS, nullptr},
+     !MANY, UUID_MAP_INSERT_PAIR_ARGS, invokers::uuidMapInsertPair},
     {&M::UUIDMap_erasePairForKey, u"erasePairForKey", "1bb2589d-c855-34de-98cf-57ca10301749",
-     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS, invokers::uuidMapErasePairForKey},
     {&M::UUIDMap_erasePairsForValue, u"erasePairsForValue", "da8a080f-1c52-3186-9451-6275dc275d59",
-     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIRS_FOR_VALUE_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIRS_FOR_VALUE_ARGS,
+     invokers::uuidMapErasePairsForValue},
     {&M::UUIDMap_findValueForKey, u"findValueForKey", "785cdf72-2303-3f7a-9e40-b9e05b3ebf5a",
-     !STATIC, UUID_TYPE, !MANY, UUID_MAP_FIND_VALUE_FOR_KEY_ARGS, nullptr},
+     !STATIC, UUID_TYPE, !MANY, UUID_MAP_FIND_VALUE_FOR_KEY_ARGS, invokers::uuidMapFindValueForKey},
     {&M::UUIDMap_hasKey, u"hasKey", "edbe7d3d-dd37-36b0-8a24-d8e18e089b97", !STATIC, BOOLEAN_TYPE,
-     !MANY, UUID_MAP_HAS_KEY_ARGS, nullptr},
+     !MANY, UUID_MAP_HAS_KEY_ARGS, invokers::uuidMapHasKey},
 };
 
 // ---- UUIDMapEntry -------------------------------------------------------------------------

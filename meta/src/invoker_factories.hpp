@@ -1,0 +1,18 @@
+#pragma once
+
+// The functions that make the reflective invoker of each non-static model operation; the
+// operation table names them, the build calls each once.
+
+#include "meta_package_table.hpp"
+
+namespace arvex::utilities::meta_table::invokers {
+
+using Made = std::unique_ptr<kmeta::AbstractMethodInvoker>;
+
+Made uuidMapInsertPair(kmeta::Operation const& operation);
+Made uuidMapErasePairForKey(kmeta::Operation const& operation);
+Made uuidMapErasePairsForValue(kmeta::Operation const& operation);
+Made uuidMapFindValueForKey(kmeta::Operation const& operation);
+Made uuidMapHasKey(kmeta::Operation const& operation);
+
+}  // namespace arvex::utilities::meta_table::invokers
