@@ -3,6 +3,8 @@
 
 #include "meta_package_table.hpp"
 
+#include "arvex/utilities/collections/collection_factory.hpp"
+#include "arvex_utilities.hpp"
 #include "invoker_factories.hpp"
 
 namespace arvex::utilities::meta_table {
@@ -211,11 +213,11 @@ constexpr ClassEntry CLASS_ENTRIES[] = {
      "d5755711-042c-3b49-a03c-c193aa06845d",
      {},
      FULL_PATH_OPERATIONS,
-     nullptr,
+     &korm::zero::createElementCollection<FullPathAPI>,
      nullptr},
     {&M::UUIDMapClass, u"UUIDMap", "arvex.utilities.UUIDMap", "arvex::utilities::UUIDMap",
-     "4fb5b94b-3d9b-3028-9e0b-2c091234bda6", UUID_MAP_PROPERTIES, UUID_MAP_OPERATIONS, nullptr,
-     nullptr},
+     "4fb5b94b-3d9b-3028-9e0b-2c091234bda6", UUID_MAP_PROPERTIES, UUID_MAP_OPERATIONS,
+     &korm::zero::createElementCollection<UUIDMap>, nullptr},
     {&M::UUIDMapEntryClass,
      u"UUIDMapEntry",
      "arvex.utilities.UUIDMapEntry",
@@ -223,14 +225,16 @@ constexpr ClassEntry CLASS_ENTRIES[] = {
      "22458ff3-1ac9-3e78-ac3b-02e84d375bea",
      UUID_MAP_ENTRY_PROPERTIES,
      {},
-     nullptr,
+     &korm::zero::createElementCollection<UUIDMapEntry>,
      nullptr},
     {&M::UUIDMultiMapClass, u"UUIDMultiMap", "arvex.utilities.UUIDMultiMap",
      "arvex::utilities::UUIDMultiMap", "1c8913c7-e321-3d27-9043-1e8b68918fc8",
-     UUID_MULTI_MAP_PROPERTIES, UUID_MULTI_MAP_OPERATIONS, nullptr, nullptr},
+     UUID_MULTI_MAP_PROPERTIES, UUID_MULTI_MAP_OPERATIONS,
+     &korm::zero::createElementCollection<UUIDMultiMap>, nullptr},
     {&M::UUIDToUUIDMapClass, u"UUIDToUUIDMap", "arvex.utilities.UUIDToUUIDMap",
      "arvex::utilities::UUIDToUUIDMap", "4a43eb33-b1a3-3973-b25a-b1638e11e90c",
-     UUID_TO_UUID_MAP_PROPERTIES, UUID_TO_UUID_MAP_OPERATIONS, nullptr, nullptr},
+     UUID_TO_UUID_MAP_PROPERTIES, UUID_TO_UUID_MAP_OPERATIONS,
+     &korm::zero::createElementCollection<UUIDToUUIDMap>, nullptr},
     {&M::UUIDToUUIDMapEntryClass,
      u"UUIDToUUIDMapEntry",
      "arvex.utilities.UUIDToUUIDMapEntry",
@@ -238,7 +242,7 @@ constexpr ClassEntry CLASS_ENTRIES[] = {
      "1aaefe7b-cf19-3815-be35-291bb6463c34",
      UUID_TO_UUID_MAP_ENTRY_PROPERTIES,
      {},
-     nullptr,
+     &korm::zero::createElementCollection<UUIDToUUIDMapEntry>,
      nullptr},
 };
 
