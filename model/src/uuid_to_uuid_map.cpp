@@ -35,7 +35,10 @@ UUIDToUUIDMapEntry const* entryUnder(UUIDToUUIDMap::Impl::Pairs const& pairs,
 /// The entry's inner map when it holds a valid one, else an empty handle.
 UUIDMap innerMapOf(UUIDToUUIDMapEntry const& entry) {
     UUIDMap inner = entry->getValue();
-    return inner ? inner : UUIDMap();
+    if (!inner) {
+        inner.reset();
+    }
+    return inner;
 }
 
 /// True when `inner` holds no pair other than one filed under `subKey`.
