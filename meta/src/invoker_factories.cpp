@@ -9,6 +9,7 @@
 #include "arvex/utilities/meta/invokers.hpp"
 #include "arvex/utilities/uuid_map.hpp"
 #include "arvex/utilities/uuid_map_value.hpp"
+#include "arvex/utilities/uuid_to_uuid_map.hpp"
 
 namespace arvex::utilities::meta_table::invokers {
 
@@ -38,6 +39,33 @@ Made uuidMapFindValueForKey(kmeta::Operation const& operation) {
 }
 Made uuidMapHasKey(kmeta::Operation const& operation) {
     return make<kmeta::ConstInvoker<bool, UUIDMap, U>>(operation, &UUIDMap::Impl::hasKey);
+}
+
+using TwoLevel = UUIDToUUIDMap::Impl;
+
+Made uuidToUUIDMapInsertPair(kmeta::Operation const& operation) {
+    return make<kmeta::Invoker<void, UUIDToUUIDMap, U, U, U>>(operation, &TwoLevel::insertPair);
+}
+Made uuidToUUIDMapErasePairForKey(kmeta::Operation const& operation) {
+    return make<kmeta::Invoker<void, UUIDToUUIDMap, U>>(operation, &TwoLevel::erasePairForKey);
+}
+Made uuidToUUIDMapErasePairForKeys(kmeta::Operation const& operation) {
+    return make<kmeta::Invoker<void, UUIDToUUIDMap, U, U>>(operation, &TwoLevel::erasePairForKeys);
+}
+Made uuidToUUIDMapFindValueForKey(kmeta::Operation const& operation) {
+    return make<kmeta::ConstInvoker<UUIDMap, UUIDToUUIDMap, U>>(operation,
+                                                                &TwoLevel::findValueForKey);
+}
+Made uuidToUUIDMapFindValuesWithSubKey(kmeta::Operation const& operation) {
+    return make<kmeta::ConstInvoker<UUIDVector, UUIDToUUIDMap, U>>(operation,
+                                                                   &TwoLevel::findValuesWithSubKey);
+}
+Made uuidToUUIDMapFindValueForKeys(kmeta::Operation const& operation) {
+    return make<kmeta::ConstInvoker<uuid, UUIDToUUIDMap, U, U>>(operation,
+                                                                &TwoLevel::findValueForKeys);
+}
+Made uuidToUUIDMapHasKey(kmeta::Operation const& operation) {
+    return make<kmeta::ConstInvoker<bool, UUIDToUUIDMap, U>>(operation, &TwoLevel::hasKey);
 }
 
 }  // namespace arvex::utilities::meta_table::invokers

@@ -15,4 +15,12 @@ Made uuidMapErasePairsForValue(kmeta::Operation const& operation);
 Made uuidMapFindValueForKey(kmeta::Operation const& operation);
 Made uuidMapHasKey(kmeta::Operation const& operation);
 
+Made uuidToUUIDMapInsertPair(kmeta::Operation const& operation);
+Made uuidToUUIDMapErasePairForKey(kmeta::Operation const& operation);
+Made uuidToUUIDMapErasePairForKeys(kmeta::Operation const& operation);
+Made uuidToUUIDMapFindValueForKey(kmeta::Operation const& operation);
+Made uuidToUUIDMapFindValuesWithSubKey(kmeta::Operation const& operation);
+Made uuidToUUIDMapFindValueForKeys(kmeta::Operation const& operation);
+Made uuidToUUIDMapHasKey(kmeta::Operation const& operation);
+
 }  // namespace arvex::utilities::meta_table::invokers

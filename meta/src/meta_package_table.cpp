@@ -176,22 +176,24 @@ constexpr ArgumentEntry UUID_TO_UUID_MAP_HAS_KEY_ARGS[] = {
 };
 constexpr OperationEntry UUID_TO_UUID_MAP_OPERATIONS[] = {
     {&M::UUIDToUUIDMap_insertPair, u"insertPair", "e4dc5e12-dfe5-3309-9597-adc46b29494d", !STATIC,
-     VOID, !MANY, UUID_TO_UUID_MAP_INSERT_PAIR_ARGS, nullptr},
+     VOID, !MANY, UUID_TO_UUID_MAP_INSERT_PAIR_ARGS, invokers::uuidToUUIDMapInsertPair},
     {&M::UUIDToUUIDMap_erasePairForKey, u"erasePairForKey", "1a76d337-0a8d-33c0-8681-5a03c6b23b9f",
-     !STATIC, VOID, !MANY, UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS,
+     invokers::uuidToUUIDMapErasePairForKey},
     {&M::UUIDToUUIDMap_erasePairForKeys, u"erasePairForKeys",
      "de233a9c-3f73-3810-96e3-e100494b3bd5", !STATIC, VOID, !MANY,
-     UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEYS_ARGS, nullptr},
+     UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEYS_ARGS, invokers::uuidToUUIDMapErasePairForKeys},
     {&M::UUIDToUUIDMap_findValueForKey, u"findValueForKey", "e07bf6bf-9e17-3d1b-b3a2-760783bd0242",
-     !STATIC, UUID_MAP, !MANY, UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEY_ARGS, nullptr},
+     !STATIC, UUID_MAP, !MANY, UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEY_ARGS,
+     invokers::uuidToUUIDMapFindValueForKey},
     {&M::UUIDToUUIDMap_findValuesWithSubKey, u"findValuesWithSubKey",
      "27ac633d-0a41-3576-8e32-ec0d412b88ec", !STATIC, UUID_TYPE, MANY,
-     UUID_TO_UUID_MAP_FIND_VALUES_WITH_SUB_KEY_ARGS, nullptr},
+     UUID_TO_UUID_MAP_FIND_VALUES_WITH_SUB_KEY_ARGS, invokers::uuidToUUIDMapFindValuesWithSubKey},
     {&M::UUIDToUUIDMap_findValueForKeys, u"findValueForKeys",
      "a24a0d83-cce1-3972-842c-435ca4133d59", !STATIC, UUID_TYPE, !MANY,
-     UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEYS_ARGS, nullptr},
+     UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEYS_ARGS, invokers::uuidToUUIDMapFindValueForKeys},
     {&M::UUIDToUUIDMap_hasKey, u"hasKey", "d19087d1-c93c-3abc-a44c-ec8a33a942ab", !STATIC,
-     BOOLEAN_TYPE, !MANY, UUID_TO_UUID_MAP_HAS_KEY_ARGS, nullptr},
+     BOOLEAN_TYPE, !MANY, UUID_TO_UUID_MAP_HAS_KEY_ARGS, invokers::uuidToUUIDMapHasKey},
 };
 
 // ---- UUIDToUUIDMapEntry -------------------------------------------------------------------
