@@ -140,6 +140,8 @@ TEST_F(UUIDMultiMapTest, AProxyMultimapRefusesEveryOperation) {
 TEST_F(UUIDMultiMapTest, RandomOperationsInTransactionsMatchAStdMultimap) {
     std::mt19937 random(20261206);
     auto const pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    // Inserting, erasing the first matching pair, re-keying, erasing a key, erasing a value.
+    std::discrete_distribution<int> operation({4, 2, 2, 1, 1});
     UUIDMultiMap const map = UUIDMultiMap::create(model);
     Reference expected;
     for (int round = 0; round < 150; ++round) {
@@ -147,18 +149,14 @@ TEST_F(UUIDMultiMapTest, RandomOperationsInTransactionsMatchAStdMultimap) {
         std::size_t const steps = model->getUndoCount();
         auto transaction = model.beginTransaction();
         for (int n = 1 + pick(5); n > 0; --n) {
-            int const k = 1 + pick(5), v = 1 + pick(3);
-            switch (pick(working.empty() ? 5 : 6)) {
+            int const k = 1 + pick(4), v = 1 + pick(3);
+            int const chosen = operation(random);
+            switch (chosen == 2 && working.empty() ? 0 : chosen) {
                 case 0:
-                case 1:
                     map->insertPair(id(k), id(v));
                     working.emplace(k, v);
                     break;
-                case 2:
-                    map->erasePairsForKey(id(k));
-                    working.erase(k);
-                    break;
-                case 3: {
+                case 1: {
                     map->erasePairsKeyAndValue(id(k), id(v));
                     auto [it, last] = working.equal_range(k);
                     while (it != last && it->second != v) {
@@ -169,22 +167,32 @@ TEST_F(UUIDMultiMapTest, RandomOperationsInTransactionsMatchAStdMultimap) {
                     }
                     break;
                 }
-                case 4:
-                    map->erasePairsForValue(id(v));
-                    std::erase_if(working, [&](auto const& pair) { return pair.second == v; });
-                    break;
-                default: {
+                case 2: {
                     std::size_t const at =
                         static_cast<std::size_t>(pick(static_cast<int>(working.size())));
                     nth(map, at)->setKey(id(k));
                     auto const moved = std::next(working.begin(), at);
-                    int const value = moved->second;
-                    working.erase(moved);
-                    working.emplace(k, value);
+                    if (moved->first != k) {  // the same key again leaves the entry in place
+                        int const value = moved->second;
+                        working.erase(moved);
+                        working.emplace(k, value);
+                    }
+                    break;
                 }
+                case 3:
+                    map->erasePairsForKey(id(k));
+                    working.erase(k);
+                    break;
+                default:
+                    map->erasePairsForValue(id(v));
+                    std::erase_if(working, [&](auto const& pair) { return pair.second == v; });
             }
             ASSERT_EQ(pairsOf(map), pairsOf(working)) << "round " << round;
-            ASSERT_EQ(map->findValuesForKey(id(k)).size(), working.count(k));
+            std::vector<int> values;
+            for (auto [it, last] = working.equal_range(k); it != last; ++it) {
+                values.push_back(it->second);
+            }
+            ASSERT_EQ(map->findValuesForKey(id(k)), ids(values));
             ASSERT_EQ(map->hasKey(id(k)), working.count(k) != 0);
         }
         int const ending = pick(4);  // commit, roll back, undo, undo and redo
