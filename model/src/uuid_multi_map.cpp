@@ -4,7 +4,6 @@
 
 #include <boost/uuid/nil_generator.hpp>
 #include <iterator>
-#include <ranges>
 
 #include "entry_erasure.hpp"
 
@@ -23,16 +22,6 @@ UUIDMultiMap UUIDMultiMap::create(kz::Model const& model, uuid const& id) {
 
 UUIDMultiMap::Impl::Impl(kz::Model const& model, uuid const& id) : MapRecord(model, id) {}
 
-namespace {
-
-/// The nodes filed under `key` in `pairs`, in filing order, as a range.
-auto nodesUnder(UUIDMultiMap::Impl::Pairs const& pairs, uuid const& key) {
-    auto const [first, last] = UUIDMultiMap::Impl::entriesOf(pairs).equal_range(key);
-    return std::ranges::subrange(first, last);
-}
-
-}  // namespace
-
 void UUIDMultiMap::Impl::insertPair(uuid const& key, uuid const& value) {
     UUIDMapEntry const entry = UUIDMapEntry::create(getModel(), boost::uuids::nil_uuid());
     entry->setKey(key);
@@ -41,17 +30,19 @@ void UUIDMultiMap::Impl::insertPair(uuid const& key, uuid const& value) {
 }
 
 void UUIDMultiMap::Impl::erasePairsForKey(uuid const& key) {
+    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
     std::vector<UUIDMapEntry> matches;
-    for (auto const& node : nodesUnder(getPairs(), key)) {
-        matches.push_back(node.second);
+    for (auto it = first; it != last; ++it) {
+        matches.push_back(it->second);
     }
     detail::destroyEntries(matches);
 }
 
 void UUIDMultiMap::Impl::erasePairsKeyAndValue(uuid const& key, uuid const& value) {
-    for (auto const& node : nodesUnder(getPairs(), key)) {
-        if (node.second->getValue() == value) {
-            UUIDMapEntry const entry = node.second;  // the node goes away while it is destroyed
+    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
+    for (auto it = first; it != last; ++it) {
+        if (it->second->getValue() == value) {
+            UUIDMapEntry const entry = it->second;  // the node goes away while it is destroyed
             if (entry) {
                 entry->destroy();
             }
@@ -65,11 +56,11 @@ void UUIDMultiMap::Impl::erasePairsForValue(uuid const& value) {
 }
 
 std::vector<uuid> UUIDMultiMap::Impl::findValuesForKey(uuid const& key) const {
-    auto const nodes = nodesUnder(getPairs(), key);
+    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
     std::vector<uuid> values;
-    values.reserve(static_cast<std::size_t>(std::ranges::distance(nodes)));
-    for (auto const& node : nodes) {
-        values.push_back(node.second->getValue());
+    values.reserve(static_cast<std::size_t>(std::distance(first, last)));
+    for (auto it = first; it != last; ++it) {
+        values.push_back(it->second->getValue());
     }
     return values;
 }
