@@ -9,6 +9,7 @@
 #include "arvex/utilities/meta/invokers.hpp"
 #include "arvex/utilities/uuid_map.hpp"
 #include "arvex/utilities/uuid_map_value.hpp"
+#include "arvex/utilities/uuid_multi_map.hpp"
 #include "arvex/utilities/uuid_to_uuid_map.hpp"
 
 namespace arvex::utilities::meta_table::invokers {
@@ -39,6 +40,28 @@ Made uuidMapFindValueForKey(kmeta::Operation const& operation) {
 }
 Made uuidMapHasKey(kmeta::Operation const& operation) {
     return make<kmeta::ConstInvoker<bool, UUIDMap, U>>(operation, &UUIDMap::Impl::hasKey);
+}
+
+using Multi = UUIDMultiMap::Impl;
+
+Made uuidMultiMapInsertPair(kmeta::Operation const& operation) {
+    return make<kmeta::Invoker<void, UUIDMultiMap, U, U>>(operation, &Multi::insertPair);
+}
+Made uuidMultiMapErasePairsForKey(kmeta::Operation const& operation) {
+    return make<kmeta::Invoker<void, UUIDMultiMap, U>>(operation, &Multi::erasePairsForKey);
+}
+Made uuidMultiMapErasePairsKeyAndValue(kmeta::Operation const& operation) {
+    return make<kmeta::Invoker<void, UUIDMultiMap, U, U>>(operation, &Multi::erasePairsKeyAndValue);
+}
+Made uuidMultiMapErasePairsForValue(kmeta::Operation const& operation) {
+    return make<kmeta::Invoker<void, UUIDMultiMap, U>>(operation, &Multi::erasePairsForValue);
+}
+Made uuidMultiMapFindValuesForKey(kmeta::Operation const& operation) {
+    return make<kmeta::ConstInvoker<UUIDVector, UUIDMultiMap, U>>(operation,
+                                                                  &Multi::findValuesForKey);
+}
+Made uuidMultiMapHasKey(kmeta::Operation const& operation) {
+    return make<kmeta::ConstInvoker<bool, UUIDMultiMap, U>>(operation, &Multi::hasKey);
 }
 
 using TwoLevel = UUIDToUUIDMap::Impl;

@@ -15,6 +15,13 @@ Made uuidMapErasePairsForValue(kmeta::Operation const& operation);
 Made uuidMapFindValueForKey(kmeta::Operation const& operation);
 Made uuidMapHasKey(kmeta::Operation const& operation);
 
+Made uuidMultiMapInsertPair(kmeta::Operation const& operation);
+Made uuidMultiMapErasePairsForKey(kmeta::Operation const& operation);
+Made uuidMultiMapErasePairsKeyAndValue(kmeta::Operation const& operation);
+Made uuidMultiMapErasePairsForValue(kmeta::Operation const& operation);
+Made uuidMultiMapFindValuesForKey(kmeta::Operation const& operation);
+Made uuidMultiMapHasKey(kmeta::Operation const& operation);
+
 Made uuidToUUIDMapInsertPair(kmeta::Operation const& operation);
 Made uuidToUUIDMapErasePairForKey(kmeta::Operation const& operation);
 Made uuidToUUIDMapErasePairForKeys(kmeta::Operation const& operation);

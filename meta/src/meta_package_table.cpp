@@ -117,19 +117,21 @@ constexpr ArgumentEntry UUID_MULTI_MAP_HAS_KEY_ARGS[] = {
 };
 constexpr OperationEntry UUID_MULTI_MAP_OPERATIONS[] = {
     {&M::UUIDMultiMap_insertPair, u"insertPair", "85756a4c-876c-318a-8de1-27703d98c403", !STATIC,
-     VOID, !MANY, UUID_MULTI_MAP_INSERT_PAIR_ARGS, nullptr},
+     VOID, !MANY, UUID_MULTI_MAP_INSERT_PAIR_ARGS, invokers::uuidMultiMapInsertPair},
     {&M::UUIDMultiMap_erasePairsForKey, u"erasePairsForKey", "2693ce3e-c7e7-3cdd-b9a3-08ed6530ebad",
-     !STATIC, VOID, !MANY, UUID_MULTI_MAP_ERASE_PAIRS_FOR_KEY_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_MULTI_MAP_ERASE_PAIRS_FOR_KEY_ARGS,
+     invokers::uuidMultiMapErasePairsForKey},
     {&M::UUIDMultiMap_erasePairsKeyAndValue, u"erasePairsKeyAndValue",
      "82ce579f-0edd-3f40-8a0a-b258baa62e13", !STATIC, VOID, !MANY,
-     UUID_MULTI_MAP_ERASE_PAIRS_KEY_AND_VALUE_ARGS, nullptr},
+     UUID_MULTI_MAP_ERASE_PAIRS_KEY_AND_VALUE_ARGS, invokers::uuidMultiMapErasePairsKeyAndValue},
     {&M::UUIDMultiMap_erasePairsForValue, u"erasePairsForValue",
      "46d466f6-5a79-3707-8d74-067450b1b88e", !STATIC, VOID, !MANY,
-     UUID_MULTI_MAP_ERASE_PAIRS_FOR_VALUE_ARGS, nullptr},
+     UUID_MULTI_MAP_ERASE_PAIRS_FOR_VALUE_ARGS, invokers::uuidMultiMapErasePairsForValue},
     {&M::UUIDMultiMap_findValuesForKey, u"findValuesForKey", "0575e493-f6ba-3f9c-950b-faa92089379a",
-     !STATIC, UUID_TYPE, MANY, UUID_MULTI_MAP_FIND_VALUES_FOR_KEY_ARGS, nullptr},
+     !STATIC, UUID_TYPE, MANY, UUID_MULTI_MAP_FIND_VALUES_FOR_KEY_ARGS,
+     invokers::uuidMultiMapFindValuesForKey},
     {&M::UUIDMultiMap_hasKey, u"hasKey", "dc9a5943-35dc-3a5d-8ff6-54a459e90882", !STATIC,
-     BOOLEAN_TYPE, !MANY, UUID_MULTI_MAP_HAS_KEY_ARGS, nullptr},
+     BOOLEAN_TYPE, !MANY, UUID_MULTI_MAP_HAS_KEY_ARGS, invokers::uuidMultiMapHasKey},
 };
 
 // ---- UUIDToUUIDMap ------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include <boost/uuid/nil_generator.hpp>
 #include <vector>
 
+#include "entry_erasure.hpp"
+
 namespace arvex::utilities {
 
 namespace kz = korm::zero;
@@ -37,10 +39,15 @@ UUIDMapEntry UUIDMap::Impl::peekEntry(uuid const& key) const {
 }
 
 void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    UUIDMapEntry const entry = UUIDMapEntry::create(getModel(), boost::uuids::nil_uuid());
+    // One compound change: joins the caller's transaction, or makes a lone call one undo step
+    // that leaves nothing behind when the key is refused.
+    kz::Model const model = getModel();
+    kz::Transaction transaction = model ? model->joinOrBeginTransaction() : kz::Transaction();
+    UUIDMapEntry const entry = UUIDMapEntry::create(model, boost::uuids::nil_uuid());
     entry->setKey(key);
     entry->setValue(value);
     getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
+    transaction.commit();
 }
 
 void UUIDMap::Impl::erasePairForKey(uuid const& key) {
@@ -58,15 +65,7 @@ void UUIDMap::Impl::erasePairForKey(uuid const& key) {
 }
 
 void UUIDMap::Impl::erasePairsForValue(uuid const& value) {
-    std::vector<UUIDMapEntry> matches;
-    for (auto const& node : entriesOf(getPairs())) {
-        if (node.second->getValue() == value) {
-            matches.push_back(node.second);
-        }
-    }
-    for (auto const& entry : matches) {
-        entry->destroy();
-    }
+    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairs()), value));
 }
 
 uuid UUIDMap::Impl::findValueForKey(uuid const& key) const {
