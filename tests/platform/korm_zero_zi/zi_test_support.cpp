@@ -1,12 +1,9 @@
 #include "zi_test_support.hpp"
 
-#include <algorithm>
 #include <boost/uuid/nil_generator.hpp>
-#include <boost/uuid/uuid_io.hpp>
 #include <utility>
 
 #include "korm/zero/meta/meta_registry.hpp"
-#include "tarsk/core/text.hpp"
 
 namespace zi_test {
 
@@ -53,10 +50,6 @@ Value toys(Holder* holder) {
     return zi::bindCollection(&holder->toys());
 }
 
-std::u16string label(Item* item) {
-    return tarsk::core::text::toUtf16(boost::uuids::to_string(item->getLabel()));
-}
-
 class DogClass final : public zi::KORM0WrapperInfo<Holder> {
   public:
     DogClass() : KORM0WrapperInfo("Dog", dogClass()) {}
@@ -81,11 +74,6 @@ class RockClass final : public zi::KORM0WrapperInfo<Item> {
     RockClass() : KORM0WrapperInfo("Rock", rockClass()) {}
     void defineMembers(olan::COSClassDefinition& definition) override {
         definition.addSuperclass(makeInterned(zi::ModelElementClassName), 1, 0, 1);
-        olan::factory::detail::initStringDataTypes();
-        definition.addProperty(new olan::factory::impl::PropertyImpl(
-            "Label", "", 0,
-            new olan::factory::impl::AdaptedClassGetter<Item, std::u16string>(
-                makeInterned(rockClass()), &label, olan::factory::detail::StringScalarType)));
     }
 };
 
@@ -153,113 +141,6 @@ Value structOf(std::string_view field, Value value) {
     Value result(zvCreateStruct({}));
     zvSetField(result.get(), 0, field, value.release());
     return result;
-}
-
-// ---- KeyedItems -----------------------------------------------------------------------------
-
-namespace {
-
-boost::uuids::uuid labelOf(ModelElement const& element) {
-    return static_cast<Item const*>(element.getImpl())->getLabel();
-}
-
-}  // namespace
-
-template <class Base>
-class KeyedGeneric : public Base {
-  public:
-    explicit KeyedGeneric(std::multimap<boost::uuids::uuid, ModelElement>& items)
-        : m_items(items) {}
-    std::size_t genericSize() const override { return m_items.size(); }
-    void genericAdd(ModelElement const& element) override {
-        m_items.emplace(labelOf(element), element);
-    }
-    void genericRemove(ModelElement const&) override {}
-    void genericClear() override { m_items.clear(); }
-    void genericBasicClear() override { m_items.clear(); }
-    bool genericContains(ModelElement const& element) const override {
-        auto [first, last] = m_items.equal_range(labelOf(element));
-        return std::any_of(first, last, [&](auto const& entry) { return entry.second == element; });
-    }
-    korm::zero::meta::Type getQualifierType() const override {
-        return korm::zero::meta::MetaRegistry::getInstance().getType(u"UUID");
-    }
-    std::vector<korm::zero::Value> genericKeys() const override {
-        std::vector<korm::zero::Value> keys;
-        for (auto it = m_items.begin(); it != m_items.end(); it = m_items.upper_bound(it->first)) {
-            keys.push_back(korm::zero::test::uuidValue(it->first));
-        }
-        return keys;
-    }
-
-  protected:
-    std::vector<ModelElement> all(korm::zero::Value const& key) const {
-        std::vector<ModelElement> found;
-        auto [first, last] = m_items.equal_range(key.getValue<boost::uuids::uuid>());
-        for (; first != last; ++first) {
-            found.push_back(first->second);
-        }
-        return found;
-    }
-
-  private:
-    std::multimap<boost::uuids::uuid, ModelElement>& m_items;
-};
-
-class KeyedItems::MapInterface final : public KeyedGeneric<korm::zero::GenericMapInterface> {
-  public:
-    using KeyedGeneric::KeyedGeneric;
-    ModelElement genericGet(korm::zero::Value const& key) const override {
-        auto found = all(key);
-        return found.empty() ? ModelElement() : found.front();
-    }
-};
-
-class KeyedItems::MultimapInterface final
-    : public KeyedGeneric<korm::zero::GenericMultimapInterface> {
-  public:
-    using KeyedGeneric::KeyedGeneric;
-    std::vector<ModelElement> genericGet(korm::zero::Value const& key) const override {
-        return all(key);
-    }
-};
-
-KeyedItems::KeyedItems(bool uniqueKeys)
-    : ReferenceCollection(nullptr, holderPackage().toys, nullptr) {
-    if (uniqueKeys) {
-        setGenericInterface(std::make_unique<MapInterface>(m_items));
-    } else {
-        setGenericInterface(std::make_unique<MultimapInterface>(m_items));
-    }
-}
-
-void KeyedItems::add(ModelElement const& item) {
-    basicAdd(item);
-}
-
-korm::zero::meta::Type KeyedItems::getCollectionType() const {
-    return holderPackage().rock;
-}
-
-std::vector<ModelElement> KeyedItems::getAllValues() const {
-    std::vector<ModelElement> values;
-    for (auto const& [key, element] : m_items) {
-        values.push_back(element);
-    }
-    return values;
-}
-
-void KeyedItems::basicAdd(ModelElement const& element) {
-    m_items.emplace(labelOf(element), element);
-}
-
-void KeyedItems::basicRemove(ModelElement const& element) {
-    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-        if (it->second == element) {
-            m_items.erase(it);
-            return;
-        }
-    }
 }
 
 }  // namespace zi_test

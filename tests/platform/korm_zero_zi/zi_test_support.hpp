@@ -1,13 +1,12 @@
 #pragma once
 
 // Helpers for the tests of the framework's scripting support: the host classes registered once
-// per process, host classes for the framework's sample elements (written the way script
-// bindings of element classes are), and a keyed collection without owner for the map views.
+// per process, and host classes for the framework's sample elements (written the way script
+// bindings of element classes are).
 
 #include <gtest/gtest.h>
 
 #include <boost/uuid/uuid.hpp>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,7 @@ namespace host = olan::host;
 
 /// initialize(), the Dog builder factory, and the host package of the sample classes:
 /// "<prefix>.Dog" (a Holder: constructor (model, opt_init), read-only "Toys" view) and
-/// "<prefix>.Rock" (an Item: read-only "Label" text), both below "korm.zero.ModelElement".
+/// "<prefix>.Rock" (an Item, no members), both below "korm.zero.ModelElement".
 void setUpOnce();
 std::string dogClass();
 std::string rockClass();
@@ -62,33 +61,5 @@ Value structOf(std::string_view field, Value value);
             EXPECT_EQ(message_.getId(), std::string(expectedId));                     \
         }                                                                             \
     } while (false)
-
-/// A keyed collection of Items (keyed by their label) without owner: a map (unique keys) or a
-/// multimap, with the matching generic interface.
-class KeyedItems : public korm::zero::ReferenceCollection {
-  public:
-    explicit KeyedItems(bool uniqueKeys);
-    void add(ModelElement const& item);
-
-    korm::zero::meta::Type getCollectionType() const override;
-    bool empty() const override { return m_items.empty(); }
-    std::vector<ModelElement> getAllValues() const override;
-    void replaceProxy(ModelElement const&, std::size_t) override {}
-    void resolveAll() override {}
-    void resolveLocal() override {}
-    bool basicContainsProxyTo(ModelElement const&) override { return false; }
-    bool resolveAdd(ModelElement const&) override { return false; }
-
-  protected:
-    void basicAdd(ModelElement const& element) override;
-    void basicRemove(ModelElement const& element) override;
-    void basicClear() override { m_items.clear(); }
-    void basicCopyValues(ReferenceCollection const&) override {}
-
-  private:
-    class MapInterface;
-    class MultimapInterface;
-    std::multimap<boost::uuids::uuid, ModelElement> m_items;
-};
 
 }  // namespace zi_test
