@@ -110,10 +110,6 @@ std::string rockClass() {
     return holderPackage().prefix + ".Rock";
 }
 
-void ZiTest::SetUp() {
-    setUpOnce();
-}
-
 void ZiTest::TearDown() {
     EXPECT_EQ(host::liveObjectCount(), 0u);
     EXPECT_EQ(BindingRegistry::size(), 0u);

@@ -32,7 +32,8 @@ std::string rockClass();
 /// binding left.
 class ZiTest : public ::testing::Test {
   protected:
-    void SetUp() override;
+    // In the constructor, so that members of derived fixtures can use the host classes.
+    ZiTest() { setUpOnce(); }
     void TearDown() override;
 };
 
