@@ -61,11 +61,15 @@ olan::Value bindElement(ModelElement::Impl* element, std::string_view declaredCl
     if (declaredClassName.empty()) {
         declaredClassName = ModelElementClassName;
     }
+    return bindElementAs(element, hostClassNameFor(element, declaredClassName));
+}
+
+olan::Value bindElementAs(ModelElement::Impl* element, std::string_view className) {
     // Held while the host makes the binding, so that the element cannot go away meanwhile.
     ModelElement const held(element);
     bool isNew = false;
-    olan::Value bound = BindingRegistry::announce(
-        element, olan::internal::makeInterned(hostClassNameFor(element, declaredClassName)), isNew);
+    olan::Value bound =
+        BindingRegistry::announce(element, olan::internal::makeInterned(className), isNew);
     if (isNew && element != nullptr) {
         element->addRef();
     }

@@ -12,8 +12,6 @@ using korm::zero::test::holderPackage;
 using korm::zero::test::TestNode;
 namespace zi = korm::zero::zi;
 
-constexpr char const* Label1 = "0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0";
-
 olan::Object* objectOf(Value const& value) {
     return omGetArrayElement(value.get(), 0);
 }
@@ -82,6 +80,7 @@ TEST_F(HostClassesTest, ElementsAnswerTheirBaseClassMembers) {
     EXPECT_EQ(textOf(host::getProperty(dog.get(), "UUID")), uuid);
     Value found = callOne(model, "findElement", {text(uuid).get()});
     EXPECT_EQ(objectOf(found), objectOf(dog));
+    EXPECT_EQ(objectOf(zi::bindElementAs(record, zi::ModelElementClassName)), objectOf(dog));
     EXPECT_TRUE(flagOf(callOne(dog, "isEqual", {found.get()})));
     EXPECT_EQ(objectOf(callOne(dog, "getModel")), objectOf(model));
 

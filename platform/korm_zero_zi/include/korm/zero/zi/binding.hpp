@@ -54,6 +54,13 @@ KORM_ZERO_ZI_EXPORT std::string hostClassNameFor(ModelElement::Impl const* eleme
 KORM_ZERO_ZI_EXPORT olan::Value bindElement(ModelElement::Impl* element,
                                             std::string_view declaredClassName = {});
 
+/// The host value bound to `element` under exactly the class name `className` (a handle class
+/// derived from "korm.zero.ModelElement"): the live host object of the element if there is one,
+/// else a new one of that class holding one new element reference. Null gives the host's empty
+/// object array of `className`.
+KORM_ZERO_ZI_EXPORT olan::Value bindElementAs(ModelElement::Impl* element,
+                                              std::string_view className);
+
 /// The element record bound to element 0 of `value` when it is an object of
 /// "korm.zero.ModelElement" or a class derived from it; null otherwise (null, an empty array,
 /// another class, an unbound object). No reference is taken.
