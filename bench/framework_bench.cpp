@@ -37,12 +37,19 @@ void* operator new(std::size_t size) {
     return p;
 }
 
-void operator delete(void* p) noexcept {
+namespace {
+// Out of line, so that the compiler does not see free() meet an inlined operator new.
+[[gnu::noinline]] void release(void* p) noexcept {
     std::free(p);
+}
+}  // namespace
+
+void operator delete(void* p) noexcept {
+    release(p);
 }
 
 void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
+    release(p);
 }
 
 namespace {
