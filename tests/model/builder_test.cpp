@@ -25,19 +25,11 @@ korm::zero::Value uuidValue(uuid const& u) {
     return makeValue<uuid>(u);
 }
 
-/// An entry builder of class E given a key (and, for UUIDMapEntry, a value).
-template <class E>
+/// An entry builder given a key and a value.
 BuilderPtr entryBuilder(uuid const& key, uuid const& value = nil_uuid()) {
-    auto builder = std::make_unique<typename E::Builder>();
+    auto builder = std::make_unique<UUIDMapEntry::Builder>();
     builder->setOrAdd(Meta::uuidMapEntryKey(), uuidValue(key));
     builder->setOrAdd(Meta::uuidMapEntryValue(), uuidValue(value));
-    return builder;
-}
-
-template <>
-BuilderPtr entryBuilder<UUIDToUUIDMapEntry>(uuid const& key, uuid const& /*value*/) {
-    auto builder = std::make_unique<UUIDToUUIDMapEntry::Builder>();
-    builder->setOrAdd(Meta::uuidToUUIDMapEntryKey(), uuidValue(key));
     return builder;
 }
 
@@ -79,13 +71,13 @@ TEST_F(BuilderTest, AnEntryOfTheTwoLevelMapTakesAMapBuilderAsItsValue) {
                  Exception<messages::UnknownProperty>);
     EXPECT_FALSE(builder.isGiven(2));
     // A builder of the wrong class is refused and stays with the caller.
-    BuilderPtr wrong = entryBuilder<UUIDMapEntry>(id(3));
+    BuilderPtr wrong = entryBuilder(id(3));
     EXPECT_THROW(builder.setOrAdd(Meta::uuidToUUIDMapEntryValue(), wrong),
                  Exception<messages::UnknownProperty>);
     EXPECT_NE(wrong, nullptr);
     // A map builder, itself holding an entry builder, is taken.
     auto inner = std::make_unique<UUIDMap::Builder>();
-    BuilderPtr pair = entryBuilder<UUIDMapEntry>(id(5), id(50));
+    BuilderPtr pair = entryBuilder(id(5), id(50));
     inner->setOrAdd(Meta::uuidMapPairs(), pair);
     BuilderPtr map = std::move(inner);
     builder.setOrAdd(Meta::uuidToUUIDMapEntryValue(), map);
@@ -122,7 +114,7 @@ TEST_F(BuilderTest, MapBuildersFileTheirEntriesAndAMapRefusesADuplicateKey) {
             BuilderPtr builder = c.makeMap();
             builder->setModel(model);
             for (uuid const key : {id(1), second}) {
-                BuilderPtr entry = entryBuilder<UUIDMapEntry>(key, id(10));
+                BuilderPtr entry = entryBuilder(key, id(10));
                 builder->setOrAdd(c.pairs, entry);
             }
             std::size_t const before = model->getElementCount();
@@ -149,7 +141,7 @@ TEST_F(BuilderTest, MapBuildersFileTheirEntriesAndAMapRefusesADuplicateKey) {
 
 TEST_F(BuilderTest, ANestedBuilderMakesItsElementOncePerCreation) {
     UUIDMap::Builder top(model);
-    BuilderPtr nested = entryBuilder<UUIDMapEntry>(id(1));
+    BuilderPtr nested = entryBuilder(id(1));
     ModelElement::Builder& entryBuilderRef = *nested;
     top.setOrAdd(Meta::uuidMapPairs(), nested);
 
@@ -165,15 +157,15 @@ TEST_F(BuilderTest, ANestedBuilderMakesItsElementOncePerCreation) {
 }
 
 TEST_F(BuilderTest, ClearedPairsMakeAnEmptyMap) {
-    UUIDToUUIDMap::Builder builder(model);
+    UUIDMap::Builder builder(model);
     for (uuid const key : {id(1), id(2)}) {
-        BuilderPtr entry = entryBuilder<UUIDToUUIDMapEntry>(key);
-        builder.setOrAdd(Meta::uuidToUUIDMapPairs(), entry);
+        BuilderPtr entry = entryBuilder(key);
+        builder.setOrAdd(Meta::uuidMapPairs(), entry);
     }
     builder.getBuilderImpl().doClearPairs();
     EXPECT_TRUE(builder.getBuilderImpl().getPairBuilders().empty());
     ModelElement const map = builder.create(nil_uuid());
-    EXPECT_FALSE(map->hasPropertyValue(Meta::uuidToUUIDMapPairs(), korm::zero::PUBLIC_ACCESS));
+    EXPECT_FALSE(map->hasPropertyValue(Meta::uuidMapPairs(), korm::zero::PUBLIC_ACCESS));
     EXPECT_EQ(model->getElementCount(), 1U);
 }
 
@@ -181,10 +173,7 @@ TEST_F(BuilderTest, CreateIntoPairsFilesTheNewEntryOrRefusesItsKey) {
     UUIDMap const map = UUIDMap::create(model);
     UUIDMultiMap const multi = UUIDMultiMap::create(model);
     auto entryWith = [](uuid const& key, uuid const& value) {
-        auto builder = std::make_unique<UUIDMapEntry::Builder>();
-        builder->setOrAdd(Meta::uuidMapEntryKey(), uuidValue(key));
-        builder->setOrAdd(Meta::uuidMapEntryValue(), uuidValue(value));
-        return UUIDMapEntry::BuilderWrapper(std::move(builder));
+        return UUIDMapEntry::BuilderWrapper(entryBuilder(key, value));
     };
     uuid const wanted = id(99);
     UUIDMapEntry const first = map->createIntoPairs(entryWith(id(1), id(10)), wanted);

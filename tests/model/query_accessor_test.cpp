@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "arvex/utilities/queries.hpp"
@@ -114,15 +115,10 @@ TEST_F(QueryTest, AccessorsAndUuidAttributesAreOneObjectPerClass) {
     EXPECT_EQ(UUIDMapEntry::key().getProperty(), detail::Meta::uuidMapEntryKey());
     EXPECT_EQ(UUIDToUUIDMap::pairs().getProperty(), detail::Meta::uuidToUUIDMapPairs());
     EXPECT_EQ(&UUIDMapEntry::Uuid(), &UUIDMapEntry::Uuid());
-    std::vector<void const*> const attributes = {
-        &UUIDMapEntry::Uuid(),       &UUIDMap::Uuid(),
-        &UUIDMultiMap::Uuid(),       &UUIDToUUIDMap::Uuid(),
-        &UUIDToUUIDMapEntry::Uuid(), &FullPathAPI::Uuid()};
-    for (std::size_t i = 0; i < attributes.size(); ++i) {
-        for (std::size_t j = i + 1; j < attributes.size(); ++j) {
-            EXPECT_NE(attributes[i], attributes[j]);
-        }
-    }
+    std::set<void const*> const attributes = {&UUIDMapEntry::Uuid(),       &UUIDMap::Uuid(),
+                                              &UUIDMultiMap::Uuid(),       &UUIDToUUIDMap::Uuid(),
+                                              &UUIDToUUIDMapEntry::Uuid(), &FullPathAPI::Uuid()};
+    EXPECT_EQ(attributes.size(), 6U) << "one object per class";
 
     // The UUID attribute finds one element, and only within its class.
     ModelQuery byUuid;

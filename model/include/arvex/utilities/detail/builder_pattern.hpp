@@ -17,10 +17,10 @@
 
 #include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/uuid.hpp>
+#include <concepts>
 #include <cstddef>
 #include <limits>
 #include <memory>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -182,10 +182,9 @@ template <class X>
 class OwnedBuilder {
   public:
     OwnedBuilder() noexcept = default;
-    template <class B>
-    requires std::is_convertible_v<B*, typename X::Builder*> OwnedBuilder(
-        std::unique_ptr<B> builder)
-    noexcept : m_builder(std::move(builder)) {}
+    /// A builder of class X (or of a builder class derived from X's).
+    template <std::derived_from<typename X::Builder> B>
+    OwnedBuilder(std::unique_ptr<B> builder) noexcept : m_builder(std::move(builder)) {}
     /// A builder known only by its base, e.g. from a class object's instantiateBuilder: the
     /// element it makes is checked to be an X when it is made.
     explicit OwnedBuilder(std::unique_ptr<kz::ModelElement::Builder> builder) noexcept
