@@ -156,7 +156,7 @@ TEST_F(BuilderTest, ANestedBuilderMakesItsElementOncePerCreation) {
     EXPECT_EQ(model->getElementCount(), 2U);
 }
 
-TEST_F(BuilderTest, ClearedPairsMakeAnEmptyMap) {
+TEST_F(BuilderTest, ClearedPairsMakeAnEmptyMapAndAnUnannouncedOneHasNoNestedElements) {
     UUIDMap::Builder builder(model);
     for (uuid const key : {id(1), id(2)}) {
         BuilderPtr entry = entryBuilder(key);
@@ -166,6 +166,14 @@ TEST_F(BuilderTest, ClearedPairsMakeAnEmptyMap) {
     EXPECT_TRUE(builder.getBuilderImpl().getPairBuilders().empty());
     ModelElement const map = builder.create(nil_uuid());
     EXPECT_FALSE(map->hasPropertyValue(Meta::uuidMapPairs(), korm::zero::PUBLIC_ACCESS));
+    EXPECT_EQ(model->getElementCount(), 1U);
+
+    // Made unannounced: outside the model, and without the elements it would own.
+    BuilderPtr entry = entryBuilder(id(1));
+    builder.setOrAdd(Meta::uuidMapPairs(), entry);
+    UUIDMap const bare = detail::narrowTo<UUIDMap>(builder.createUnannounced(nil_uuid()));
+    EXPECT_FALSE(bare);
+    EXPECT_FALSE(bare->hasPairs());
     EXPECT_EQ(model->getElementCount(), 1U);
 }
 
