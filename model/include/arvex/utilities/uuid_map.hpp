@@ -43,8 +43,6 @@ class ARVEX_UTILITIES_EXPORT UUIDMap::Impl
     : public detail::MapRecord<UUIDMap, korm::zero::ElementMap<boost::uuids::uuid, UUIDMapEntry>,
                                &detail::Meta::uuidMapPairs> {
   public:
-    Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
-
     // Builders (builders.hpp, builders.cpp).
     class BuilderImpl;
     template <class B>
@@ -57,6 +55,8 @@ class ARVEX_UTILITIES_EXPORT UUIDMap::Impl
     /// (detail::createIntoPairs tells the transactions and the failures).
     UUIDMapEntry createIntoPairs(UUIDMapEntry::BuilderWrapper builder,
                                  boost::uuids::uuid const& id);
+
+    Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 
     // The map's operations. Each reaches the pairs through getPairs, so on a proxy map each
     // reports CannotModifyProxy.

@@ -44,8 +44,6 @@ class ARVEX_UTILITIES_EXPORT UUIDMultiMap::Impl
                                korm::zero::ElementMultimap<boost::uuids::uuid, UUIDMapEntry>,
                                &detail::Meta::uuidMultiMapPairs> {
   public:
-    Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
-
     // Builders (builders.hpp, builders.cpp).
     class BuilderImpl;
     template <class B>
@@ -58,6 +56,8 @@ class ARVEX_UTILITIES_EXPORT UUIDMultiMap::Impl
     /// (detail::createIntoPairs tells the transactions and the failures).
     UUIDMapEntry createIntoPairs(UUIDMapEntry::BuilderWrapper builder,
                                  boost::uuids::uuid const& id);
+
+    Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 };
 
 }  // namespace arvex::utilities

@@ -44,8 +44,6 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMap::Impl
                                korm::zero::ElementMap<boost::uuids::uuid, UUIDToUUIDMapEntry>,
                                &detail::Meta::uuidToUUIDMapPairs> {
   public:
-    Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
-
     // Builders (builders.hpp, builders.cpp).
     class BuilderImpl;
     template <class B>
@@ -58,6 +56,8 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMap::Impl
     /// (detail::createIntoPairs tells the transactions and the failures).
     UUIDToUUIDMapEntry createIntoPairs(UUIDToUUIDMapEntry::BuilderWrapper builder,
                                        boost::uuids::uuid const& id);
+
+    Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 };
 
 }  // namespace arvex::utilities
