@@ -3,6 +3,10 @@
 
 #include "meta_package_table.hpp"
 
+#include "arvex/utilities/collections/collection_factory.hpp"
+#include "arvex_utilities.hpp"
+#include "invoker_factories.hpp"
+
 namespace arvex::utilities::meta_table {
 
 namespace {
@@ -58,15 +62,16 @@ constexpr ArgumentEntry UUID_MAP_HAS_KEY_ARGS[] = {
 };
 constexpr OperationEntry UUID_MAP_OPERATIONS[] = {
     {&M::UUIDMap_insertPair, u"insertPair", "16996457-6a1a-38ed-a13b-649a33f71dce", !STATIC, VOID,
-     !MANY, UUID_MAP_INSERT_PAIR_ARGS, nullptr},
+     !MANY, UUID_MAP_INSERT_PAIR_ARGS, invokers::uuidMapInsertPair},
     {&M::UUIDMap_erasePairForKey, u"erasePairForKey", "1bb2589d-c855-34de-98cf-57ca10301749",
-     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS, invokers::uuidMapErasePairForKey},
     {&M::UUIDMap_erasePairsForValue, u"erasePairsForValue", "da8a080f-1c52-3186-9451-6275dc275d59",
-     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIRS_FOR_VALUE_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_MAP_ERASE_PAIRS_FOR_VALUE_ARGS,
+     invokers::uuidMapErasePairsForValue},
     {&M::UUIDMap_findValueForKey, u"findValueForKey", "785cdf72-2303-3f7a-9e40-b9e05b3ebf5a",
-     !STATIC, UUID_TYPE, !MANY, UUID_MAP_FIND_VALUE_FOR_KEY_ARGS, nullptr},
+     !STATIC, UUID_TYPE, !MANY, UUID_MAP_FIND_VALUE_FOR_KEY_ARGS, invokers::uuidMapFindValueForKey},
     {&M::UUIDMap_hasKey, u"hasKey", "edbe7d3d-dd37-36b0-8a24-d8e18e089b97", !STATIC, BOOLEAN_TYPE,
-     !MANY, UUID_MAP_HAS_KEY_ARGS, nullptr},
+     !MANY, UUID_MAP_HAS_KEY_ARGS, invokers::uuidMapHasKey},
 };
 
 // ---- UUIDMapEntry -------------------------------------------------------------------------
@@ -112,19 +117,21 @@ constexpr ArgumentEntry UUID_MULTI_MAP_HAS_KEY_ARGS[] = {
 };
 constexpr OperationEntry UUID_MULTI_MAP_OPERATIONS[] = {
     {&M::UUIDMultiMap_insertPair, u"insertPair", "85756a4c-876c-318a-8de1-27703d98c403", !STATIC,
-     VOID, !MANY, UUID_MULTI_MAP_INSERT_PAIR_ARGS, nullptr},
+     VOID, !MANY, UUID_MULTI_MAP_INSERT_PAIR_ARGS, invokers::uuidMultiMapInsertPair},
     {&M::UUIDMultiMap_erasePairsForKey, u"erasePairsForKey", "2693ce3e-c7e7-3cdd-b9a3-08ed6530ebad",
-     !STATIC, VOID, !MANY, UUID_MULTI_MAP_ERASE_PAIRS_FOR_KEY_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_MULTI_MAP_ERASE_PAIRS_FOR_KEY_ARGS,
+     invokers::uuidMultiMapErasePairsForKey},
     {&M::UUIDMultiMap_erasePairsKeyAndValue, u"erasePairsKeyAndValue",
      "82ce579f-0edd-3f40-8a0a-b258baa62e13", !STATIC, VOID, !MANY,
-     UUID_MULTI_MAP_ERASE_PAIRS_KEY_AND_VALUE_ARGS, nullptr},
+     UUID_MULTI_MAP_ERASE_PAIRS_KEY_AND_VALUE_ARGS, invokers::uuidMultiMapErasePairsKeyAndValue},
     {&M::UUIDMultiMap_erasePairsForValue, u"erasePairsForValue",
      "46d466f6-5a79-3707-8d74-067450b1b88e", !STATIC, VOID, !MANY,
-     UUID_MULTI_MAP_ERASE_PAIRS_FOR_VALUE_ARGS, nullptr},
+     UUID_MULTI_MAP_ERASE_PAIRS_FOR_VALUE_ARGS, invokers::uuidMultiMapErasePairsForValue},
     {&M::UUIDMultiMap_findValuesForKey, u"findValuesForKey", "0575e493-f6ba-3f9c-950b-faa92089379a",
-     !STATIC, UUID_TYPE, MANY, UUID_MULTI_MAP_FIND_VALUES_FOR_KEY_ARGS, nullptr},
+     !STATIC, UUID_TYPE, MANY, UUID_MULTI_MAP_FIND_VALUES_FOR_KEY_ARGS,
+     invokers::uuidMultiMapFindValuesForKey},
     {&M::UUIDMultiMap_hasKey, u"hasKey", "dc9a5943-35dc-3a5d-8ff6-54a459e90882", !STATIC,
-     BOOLEAN_TYPE, !MANY, UUID_MULTI_MAP_HAS_KEY_ARGS, nullptr},
+     BOOLEAN_TYPE, !MANY, UUID_MULTI_MAP_HAS_KEY_ARGS, invokers::uuidMultiMapHasKey},
 };
 
 // ---- UUIDToUUIDMap ------------------------------------------------------------------------
@@ -171,22 +178,24 @@ constexpr ArgumentEntry UUID_TO_UUID_MAP_HAS_KEY_ARGS[] = {
 };
 constexpr OperationEntry UUID_TO_UUID_MAP_OPERATIONS[] = {
     {&M::UUIDToUUIDMap_insertPair, u"insertPair", "e4dc5e12-dfe5-3309-9597-adc46b29494d", !STATIC,
-     VOID, !MANY, UUID_TO_UUID_MAP_INSERT_PAIR_ARGS, nullptr},
+     VOID, !MANY, UUID_TO_UUID_MAP_INSERT_PAIR_ARGS, invokers::uuidToUUIDMapInsertPair},
     {&M::UUIDToUUIDMap_erasePairForKey, u"erasePairForKey", "1a76d337-0a8d-33c0-8681-5a03c6b23b9f",
-     !STATIC, VOID, !MANY, UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS, nullptr},
+     !STATIC, VOID, !MANY, UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEY_ARGS,
+     invokers::uuidToUUIDMapErasePairForKey},
     {&M::UUIDToUUIDMap_erasePairForKeys, u"erasePairForKeys",
      "de233a9c-3f73-3810-96e3-e100494b3bd5", !STATIC, VOID, !MANY,
-     UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEYS_ARGS, nullptr},
+     UUID_TO_UUID_MAP_ERASE_PAIR_FOR_KEYS_ARGS, invokers::uuidToUUIDMapErasePairForKeys},
     {&M::UUIDToUUIDMap_findValueForKey, u"findValueForKey", "e07bf6bf-9e17-3d1b-b3a2-760783bd0242",
-     !STATIC, UUID_MAP, !MANY, UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEY_ARGS, nullptr},
+     !STATIC, UUID_MAP, !MANY, UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEY_ARGS,
+     invokers::uuidToUUIDMapFindValueForKey},
     {&M::UUIDToUUIDMap_findValuesWithSubKey, u"findValuesWithSubKey",
      "27ac633d-0a41-3576-8e32-ec0d412b88ec", !STATIC, UUID_TYPE, MANY,
-     UUID_TO_UUID_MAP_FIND_VALUES_WITH_SUB_KEY_ARGS, nullptr},
+     UUID_TO_UUID_MAP_FIND_VALUES_WITH_SUB_KEY_ARGS, invokers::uuidToUUIDMapFindValuesWithSubKey},
     {&M::UUIDToUUIDMap_findValueForKeys, u"findValueForKeys",
      "a24a0d83-cce1-3972-842c-435ca4133d59", !STATIC, UUID_TYPE, !MANY,
-     UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEYS_ARGS, nullptr},
+     UUID_TO_UUID_MAP_FIND_VALUE_FOR_KEYS_ARGS, invokers::uuidToUUIDMapFindValueForKeys},
     {&M::UUIDToUUIDMap_hasKey, u"hasKey", "d19087d1-c93c-3abc-a44c-ec8a33a942ab", !STATIC,
-     BOOLEAN_TYPE, !MANY, UUID_TO_UUID_MAP_HAS_KEY_ARGS, nullptr},
+     BOOLEAN_TYPE, !MANY, UUID_TO_UUID_MAP_HAS_KEY_ARGS, invokers::uuidToUUIDMapHasKey},
 };
 
 // ---- UUIDToUUIDMapEntry -------------------------------------------------------------------
@@ -208,11 +217,11 @@ constexpr ClassEntry CLASS_ENTRIES[] = {
      "d5755711-042c-3b49-a03c-c193aa06845d",
      {},
      FULL_PATH_OPERATIONS,
-     nullptr,
+     &korm::zero::createElementCollection<FullPathAPI>,
      nullptr},
     {&M::UUIDMapClass, u"UUIDMap", "arvex.utilities.UUIDMap", "arvex::utilities::UUIDMap",
-     "4fb5b94b-3d9b-3028-9e0b-2c091234bda6", UUID_MAP_PROPERTIES, UUID_MAP_OPERATIONS, nullptr,
-     nullptr},
+     "4fb5b94b-3d9b-3028-9e0b-2c091234bda6", UUID_MAP_PROPERTIES, UUID_MAP_OPERATIONS,
+     &korm::zero::createElementCollection<UUIDMap>, nullptr},
     {&M::UUIDMapEntryClass,
      u"UUIDMapEntry",
      "arvex.utilities.UUIDMapEntry",
@@ -220,14 +229,16 @@ constexpr ClassEntry CLASS_ENTRIES[] = {
      "22458ff3-1ac9-3e78-ac3b-02e84d375bea",
      UUID_MAP_ENTRY_PROPERTIES,
      {},
-     nullptr,
+     &korm::zero::createElementCollection<UUIDMapEntry>,
      nullptr},
     {&M::UUIDMultiMapClass, u"UUIDMultiMap", "arvex.utilities.UUIDMultiMap",
      "arvex::utilities::UUIDMultiMap", "1c8913c7-e321-3d27-9043-1e8b68918fc8",
-     UUID_MULTI_MAP_PROPERTIES, UUID_MULTI_MAP_OPERATIONS, nullptr, nullptr},
+     UUID_MULTI_MAP_PROPERTIES, UUID_MULTI_MAP_OPERATIONS,
+     &korm::zero::createElementCollection<UUIDMultiMap>, nullptr},
     {&M::UUIDToUUIDMapClass, u"UUIDToUUIDMap", "arvex.utilities.UUIDToUUIDMap",
      "arvex::utilities::UUIDToUUIDMap", "4a43eb33-b1a3-3973-b25a-b1638e11e90c",
-     UUID_TO_UUID_MAP_PROPERTIES, UUID_TO_UUID_MAP_OPERATIONS, nullptr, nullptr},
+     UUID_TO_UUID_MAP_PROPERTIES, UUID_TO_UUID_MAP_OPERATIONS,
+     &korm::zero::createElementCollection<UUIDToUUIDMap>, nullptr},
     {&M::UUIDToUUIDMapEntryClass,
      u"UUIDToUUIDMapEntry",
      "arvex.utilities.UUIDToUUIDMapEntry",
@@ -235,7 +246,7 @@ constexpr ClassEntry CLASS_ENTRIES[] = {
      "1aaefe7b-cf19-3815-be35-291bb6463c34",
      UUID_TO_UUID_MAP_ENTRY_PROPERTIES,
      {},
-     nullptr,
+     &korm::zero::createElementCollection<UUIDToUUIDMapEntry>,
      nullptr},
 };
 

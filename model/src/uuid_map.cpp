@@ -5,6 +5,8 @@
 #include <boost/uuid/nil_generator.hpp>
 #include <vector>
 
+#include "entry_erasure.hpp"
+
 namespace arvex::utilities {
 
 namespace kz = korm::zero;
@@ -37,30 +39,33 @@ UUIDMapEntry UUIDMap::Impl::peekEntry(uuid const& key) const {
 }
 
 void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    UUIDMapEntry const entry = UUIDMapEntry::create(getModel(), boost::uuids::nil_uuid());
+    // One compound change: joins the caller's transaction, or makes a lone call one undo step
+    // that leaves nothing behind when the key is refused.
+    kz::Model const model = getModel();
+    kz::Transaction transaction = model ? model->joinOrBeginTransaction() : kz::Transaction();
+    UUIDMapEntry const entry = UUIDMapEntry::create(model, boost::uuids::nil_uuid());
     entry->setKey(key);
     entry->setValue(value);
     getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
+    transaction.commit();
 }
 
 void UUIDMap::Impl::erasePairForKey(uuid const& key) {
-    UUIDMapEntry const* found = entryUnder(getPairs(), key);
-    if (found != nullptr && *found) {
-        UUIDMapEntry const entry = *found;  // the node goes away while the entry is destroyed
-        entry->destroy();
+    Pairs& pairs = getPairsMutable();
+    auto const& nodes = entriesOf(pairs);
+    auto const node = nodes.find(key);
+    if (node == nodes.end() || !node->second) {
+        return;
     }
+    UUIDMapEntry const entry = node->second;  // the node goes away while the entry is destroyed
+    // Destroying the entry takes it out of "Pairs"; the node just found is handed on, so that
+    // the tree is descended once.
+    Pairs::RemovalHint const hint(pairs, node);
+    entry->destroy();
 }
 
 void UUIDMap::Impl::erasePairsForValue(uuid const& value) {
-    std::vector<UUIDMapEntry> matches;
-    for (auto const& node : entriesOf(getPairs())) {
-        if (node.second->getValue() == value) {
-            matches.push_back(node.second);
-        }
-    }
-    for (auto const& entry : matches) {
-        entry->destroy();
-    }
+    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairs()), value));
 }
 
 uuid UUIDMap::Impl::findValueForKey(uuid const& key) const {

@@ -1,18 +1,77 @@
-// UUIDMultiMap: the element side of the class.
+// UUIDMultiMap: the multimap's operations over its "Pairs" collection.
 
 #include "arvex/utilities/uuid_multi_map.hpp"
 
+#include <boost/uuid/nil_generator.hpp>
+#include <iterator>
+
+#include "entry_erasure.hpp"
+
 namespace arvex::utilities {
 
-korm::zero::meta::Class UUIDMultiMap::metaClass() {
+namespace kz = korm::zero;
+using boost::uuids::uuid;
+
+kz::meta::Class UUIDMultiMap::metaClass() {
     return detail::Meta::uuidMultiMap();
 }
 
-UUIDMultiMap UUIDMultiMap::create(korm::zero::Model const& model, boost::uuids::uuid const& id) {
+UUIDMultiMap UUIDMultiMap::create(kz::Model const& model, uuid const& id) {
     return detail::createElement<UUIDMultiMap>(model, id);
 }
 
-UUIDMultiMap::Impl::Impl(korm::zero::Model const& model, boost::uuids::uuid const& id)
-    : MapRecord(model, id) {}
+UUIDMultiMap::Impl::Impl(kz::Model const& model, uuid const& id) : MapRecord(model, id) {}
+
+void UUIDMultiMap::Impl::insertPair(uuid const& key, uuid const& value) {
+    // One compound change, as UUIDMap's insertPair is.
+    kz::Model const model = getModel();
+    kz::Transaction transaction = model ? model->joinOrBeginTransaction() : kz::Transaction();
+    UUIDMapEntry const entry = UUIDMapEntry::create(model, boost::uuids::nil_uuid());
+    entry->setKey(key);
+    entry->setValue(value);
+    getPairsMutable().insert(entry);
+    transaction.commit();
+}
+
+void UUIDMultiMap::Impl::erasePairsForKey(uuid const& key) {
+    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
+    std::vector<UUIDMapEntry> matches;
+    for (auto it = first; it != last; ++it) {
+        matches.push_back(it->second);
+    }
+    detail::destroyEntries(matches);
+}
+
+void UUIDMultiMap::Impl::erasePairsKeyAndValue(uuid const& key, uuid const& value) {
+    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
+    for (auto it = first; it != last; ++it) {
+        if (it->second->getValue() == value) {
+            UUIDMapEntry const entry = it->second;  // the node goes away while it is destroyed
+            if (entry) {
+                entry->destroy();
+            }
+            return;
+        }
+    }
+}
+
+void UUIDMultiMap::Impl::erasePairsForValue(uuid const& value) {
+    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairs()), value));
+}
+
+std::vector<uuid> UUIDMultiMap::Impl::findValuesForKey(uuid const& key) const {
+    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
+    std::vector<uuid> values;
+    values.reserve(static_cast<std::size_t>(std::distance(first, last)));
+    for (auto it = first; it != last; ++it) {
+        values.push_back(it->second->getValue());
+    }
+    return values;
+}
+
+bool UUIDMultiMap::Impl::hasKey(uuid const& key) const {
+    auto const& nodes = entriesOf(getPairs());
+    return nodes.find(key) != nodes.end();
+}
 
 }  // namespace arvex::utilities

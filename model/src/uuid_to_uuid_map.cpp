@@ -1,18 +1,124 @@
-// UUIDToUUIDMap: the element side of the class.
+// UUIDToUUIDMap: the element side of the class and its two-level operations over "Pairs".
 
 #include "arvex/utilities/uuid_to_uuid_map.hpp"
 
+#include <boost/uuid/nil_generator.hpp>
+
+#include "korm/zero/model_impl.hpp"
+#include "korm/zero/transaction.hpp"
+
 namespace arvex::utilities {
 
-korm::zero::meta::Class UUIDToUUIDMap::metaClass() {
+namespace kz = korm::zero;
+using boost::uuids::uuid;
+
+kz::meta::Class UUIDToUUIDMap::metaClass() {
     return detail::Meta::uuidToUUIDMap();
 }
 
-UUIDToUUIDMap UUIDToUUIDMap::create(korm::zero::Model const& model, boost::uuids::uuid const& id) {
+UUIDToUUIDMap UUIDToUUIDMap::create(kz::Model const& model, uuid const& id) {
     return detail::createElement<UUIDToUUIDMap>(model, id);
 }
 
-UUIDToUUIDMap::Impl::Impl(korm::zero::Model const& model, boost::uuids::uuid const& id)
-    : MapRecord(model, id) {}
+UUIDToUUIDMap::Impl::Impl(kz::Model const& model, uuid const& id) : MapRecord(model, id) {}
+
+namespace {
+
+/// The entry filed under `containerKey` in `pairs`, or null.
+UUIDToUUIDMapEntry const* entryUnder(UUIDToUUIDMap::Impl::Pairs const& pairs,
+                                     uuid const& containerKey) {
+    auto const& nodes = UUIDToUUIDMap::Impl::entriesOf(pairs);
+    auto const it = nodes.find(containerKey);
+    return it == nodes.end() ? nullptr : &it->second;
+}
+
+/// The entry's inner map when it holds a valid one, else an empty handle.
+UUIDMap innerMapOf(UUIDToUUIDMapEntry const& entry) {
+    UUIDMap inner = entry->getValue();
+    if (!inner) {
+        inner.reset();
+    }
+    return inner;
+}
+
+/// True when `inner` holds no pair other than one filed under `subKey`.
+bool onlyPairIsUnder(UUIDMap const& inner, uuid const& subKey) {
+    auto const& nodes = UUIDMap::Impl::entriesOf(inner->getPairs());
+    return nodes.empty() || (nodes.size() == 1 && nodes.begin()->first == subKey);
+}
+
+}  // namespace
+
+void UUIDToUUIDMap::Impl::insertPair(uuid const& containerKey, uuid const& subKey,
+                                     uuid const& value) {
+    UUIDMap const inner = findValueForKey(containerKey);
+    kz::Model const model = getModel();
+    // Without a model the creations below report CannotCreateWithoutModel.
+    kz::Transaction transaction = model ? model->joinOrBeginTransaction() : kz::Transaction();
+    if (inner) {
+        inner->insertPair(subKey, value);
+    } else {
+        // The container key's first pair: entry and inner map are made with it.
+        UUIDToUUIDMapEntry const entry =
+            UUIDToUUIDMapEntry::create(model, boost::uuids::nil_uuid());
+        UUIDMap const created = UUIDMap::create(model, boost::uuids::nil_uuid());
+        created->insertPair(subKey, value);
+        entry->setKey(containerKey);
+        entry->setValue(created);
+        getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
+    }
+    transaction.commit();
+}
+
+void UUIDToUUIDMap::Impl::erasePairForKey(uuid const& containerKey) {
+    UUIDToUUIDMapEntry const* found = entryUnder(getPairs(), containerKey);
+    if (found != nullptr && *found) {
+        UUIDToUUIDMapEntry const entry = *found;  // the node goes away while it is destroyed
+        entry->destroy();
+    }
+}
+
+void UUIDToUUIDMap::Impl::erasePairForKeys(uuid const& containerKey, uuid const& subKey) {
+    UUIDToUUIDMapEntry const* found = entryUnder(getPairs(), containerKey);
+    if (found == nullptr || !*found) {
+        return;
+    }
+    UUIDToUUIDMapEntry const entry = *found;
+    UUIDMap const inner = innerMapOf(entry);
+    if (!inner || onlyPairIsUnder(inner, subKey)) {
+        entry->destroy();
+    } else {
+        inner->erasePairForKey(subKey);
+    }
+}
+
+UUIDMap UUIDToUUIDMap::Impl::findValueForKey(uuid const& containerKey) const {
+    UUIDToUUIDMapEntry const* entry = entryUnder(getPairs(), containerKey);
+    return entry != nullptr ? innerMapOf(*entry) : UUIDMap();
+}
+
+std::vector<uuid> UUIDToUUIDMap::Impl::findValuesWithSubKey(uuid const& subKey) const {
+    std::vector<uuid> values;
+    for (auto const& node : entriesOf(getPairs())) {
+        UUIDMap const inner = innerMapOf(node.second);
+        if (!inner) {
+            continue;
+        }
+        uuid const value = inner->findValueForKey(subKey);
+        if (!value.is_nil()) {
+            values.push_back(value);
+        }
+    }
+    return values;
+}
+
+uuid UUIDToUUIDMap::Impl::findValueForKeys(uuid const& containerKey, uuid const& subKey) const {
+    UUIDMap const inner = findValueForKey(containerKey);
+    return inner ? inner->findValueForKey(subKey) : boost::uuids::nil_uuid();
+}
+
+bool UUIDToUUIDMap::Impl::hasKey(uuid const& containerKey) const {
+    return entryUnder(getPairs(), containerKey) != nullptr;
+}
 
 }  // namespace arvex::utilities

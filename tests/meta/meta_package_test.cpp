@@ -323,14 +323,27 @@ TEST(MetaPackage, PackageTreeHangsFromARegisteredNamelessRoot) {
 
 // The invokers and the factories are installed once the model classes exist; until then the
 // build registers the classes without them.
-TEST(MetaPackage, ClassesAreRegisteredWithoutInvokersOrFactoriesForNow) {
+TEST(MetaPackage, EachClassIsRegisteredWithACollectionFactoryOfItsOwnClass) {
     M const* const mp = M::getInstance();
-    for (ExpectedOperation const& o : OPERATIONS) {
-        EXPECT_FALSE(registry().hasInvoker(mp->*o.handle)) << o.name;
-    }
+    // The factories make a sequence for an ordered property and a set otherwise, of whatever
+    // class they serve; the property only lends its attributes here.
+    korm::zero::meta::Property const& ordered = mp->UUIDMapEntry_Key;
+    korm::zero::meta::Property const& unordered = mp->UUIDMap_Pairs;
+    ASSERT_TRUE(ordered.getPropertyImpl()->isOrdered());
+    ASSERT_FALSE(unordered.getPropertyImpl()->isOrdered());
     for (ExpectedClass const& c : CLASSES) {
-        EXPECT_EQ(registry().getCollectionFactory(mp->*c.handle), nullptr) << c.name;
-        EXPECT_EQ(registry().getBuilderFactory(mp->*c.handle), nullptr) << c.name;
+        korm::zero::meta::Class const& metaClass = mp->*c.handle;
+        for (auto const* property : {&ordered, &unordered}) {
+            auto const collection = registry().createCollection(metaClass, nullptr, *property);
+            ASSERT_NE(collection, nullptr) << c.name;
+            EXPECT_EQ(collection->getCollectionType(), metaClass) << c.name;
+            ASSERT_NE(collection->getGenericInterface(), nullptr) << c.name;
+            EXPECT_EQ(collection->getGenericInterface()->isSequenceInterface(),
+                      property == &ordered)
+                << c.name;
+        }
+        // Builders are registered once the classes have them.
+        EXPECT_EQ(registry().getBuilderFactory(metaClass), nullptr) << c.name;
     }
 }
 

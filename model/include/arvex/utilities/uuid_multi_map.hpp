@@ -5,10 +5,14 @@
 //   index 1 "Pairs"  containment of UUIDMapEntry elements, keyed by their keys; entries with
 //                    equal keys stand side by side in the order they were filed
 //
-// This header holds the element side of the class; its map operations build on it.
+// Neither keys nor key/value pairs are unique: inserting a pair that is already held adds a
+// second entry beside the first. Each pair is a UUIDMapEntry owned by the multimap, so the
+// multimap changes in the model's transactions, undoes, and may hold entries that are not
+// resolved yet (proxies).
 
 #include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/uuid.hpp>
+#include <vector>
 
 #include "arvex/utilities/collections/element_multimap.hpp"
 #include "arvex/utilities/detail/builder_pattern.hpp"
@@ -58,6 +62,30 @@ class ARVEX_UTILITIES_EXPORT UUIDMultiMap::Impl
                                  boost::uuids::uuid const& id);
 
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
+
+    // The multimap's operations. Each reaches the pairs through getPairs, so on a proxy
+    // multimap each reports CannotModifyProxy. Entries are walked in key order and, within a
+    // key, in filing order. An erasure that destroys several entries does so in one
+    // transaction (joining the caller's), so that it is one undo step and a failure part way
+    // leaves nothing erased.
+
+    /// Adds the pair as a new entry after the entries already filed under the key. A proxy
+    /// multimap reports CannotModifyProxy only once the entry exists; the entry is then left
+    /// uncontained until the caller's transaction is rolled back.
+    virtual void insertPair(boost::uuids::uuid const& key, boost::uuids::uuid const& value);
+    /// Destroys every entry filed under the key.
+    virtual void erasePairsForKey(boost::uuids::uuid const& key);
+    /// Destroys the first entry filed under the key whose value is `value`; later entries with
+    /// the same pair stay.
+    virtual void erasePairsKeyAndValue(boost::uuids::uuid const& key,
+                                       boost::uuids::uuid const& value);
+    /// Destroys every entry whose value is `value`, whatever its key.
+    virtual void erasePairsForValue(boost::uuids::uuid const& value);
+    /// The values filed under the key in filing order, one per entry (a pair held twice gives
+    /// its value twice); empty when the key is absent.
+    virtual std::vector<boost::uuids::uuid> findValuesForKey(boost::uuids::uuid const& key) const;
+    /// True when at least one entry is filed under the key.
+    virtual bool hasKey(boost::uuids::uuid const& key) const;
 };
 
 }  // namespace arvex::utilities

@@ -99,9 +99,11 @@ class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
         }
         K const key = this->keyOf(record);
         auto const [first, last] = this->m_container.equal_range(key);
-        for (auto it = first; it != last; ++it) {
-            if (it->second == entry) {
-                return;
+        if (mayHold(record)) {
+            for (auto it = first; it != last; ++it) {
+                if (it->second == entry) {
+                    return;
+                }
             }
         }
         CollectionChange change(*this);
@@ -113,6 +115,15 @@ class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
             throw;
         }
         change.commit();
+    }
+
+    /// False when `record` cannot be filed here: an entry of a containment with an owner has
+    /// that owner as its container while it is filed, so an entry contained elsewhere (or not
+    /// at all) is not. That spares the walk over a large group of equal keys, one node per
+    /// entry, that looking for the entry would take.
+    bool mayHold(EntryImpl const* record) const {
+        ModelElement::Impl const* const owner = this->getOwner();
+        return owner == nullptr || !this->isComposite() || record->basicContainer() == owner;
     }
 
     /// The entries filed under `key`, in filing order.

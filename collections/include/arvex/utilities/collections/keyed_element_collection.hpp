@@ -21,10 +21,30 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
   public:
     using Key = K;
     using EntryImpl = typename T::Impl;
+    using const_iterator = typename Container::const_iterator;
     /// Gives an entry's key; built from the entry class's getKey member function.
     using KeyExtractor = std::function<K(EntryImpl*)>;
 
     KeyExtractor const& getKeyExtractor() const noexcept { return m_keyExtractor; }
+
+    /// While alive, lets the removal of the entry held at `node` erase that node without a
+    /// second descent of the tree: an owner that has just found the entry (to destroy it, which
+    /// takes it out through basicRemove) passes the node it found. A removal of any other
+    /// entry, or any clearing or copying meanwhile, makes the collection forget the node.
+    class RemovalHint {
+      public:
+        RemovalHint(KeyedElementCollection& collection, const_iterator node) noexcept
+            : m_collection(collection) {
+            m_collection.m_hint = node;
+            m_collection.m_hinted = true;
+        }
+        RemovalHint(RemovalHint const&) = delete;
+        RemovalHint& operator=(RemovalHint const&) = delete;
+        ~RemovalHint() { m_collection.m_hinted = false; }
+
+      private:
+        KeyedElementCollection& m_collection;
+    };
 
     /// Takes `entry` out with bookkeeping (a proxy out of the proxy table). An entry that is
     /// not held changes nothing; the entry itself is not destroyed.
@@ -42,7 +62,7 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
         }
         CollectionChange change(*this);
         this->bookkeepRemoved(entry.getImpl());
-        this->m_container.erase(it);
+        eraseNode(it);
         change.commit();
     }
 
@@ -53,6 +73,7 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
             for (auto const& node : this->m_container) {
                 this->bookkeepRemoved(node.second.getImpl());
             }
+            m_hinted = false;
             this->m_container.clear();
             change.commit();
         }
@@ -77,18 +98,21 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
         if (element.isEmpty()) {
             return;
         }
-        auto const it = findNode(Base::entryOf(element));
+        auto const it = m_hinted && m_hint->second.getImpl() == Base::recordOf(element)
+                            ? m_hint
+                            : findNode(Base::entryOf(element));
         if (it == this->m_container.end()) {
             return;
         }
         CollectionChange change(*this);
-        this->m_container.erase(it);
+        eraseNode(it);
         change.commit();
     }
 
     /// Drops every node without bracket or bookkeeping; the proxy table stays.
     void basicClear() override {
         this->modifying();
+        m_hinted = false;
         this->m_container.clear();
     }
 
@@ -102,6 +126,7 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
         Container copy(other.m_container);
         auto proxies = Base::copyProxyTable(other);
         CollectionChange change(*this);
+        m_hinted = false;
         this->m_container.swap(copy);
         this->swapProxyTable(proxies);
         change.commit();
@@ -130,7 +155,17 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
     }
 
   private:
+    /// Erases a node that is held, forgetting the removal hint (which may be that node).
+    void eraseNode(const_iterator node) {
+        m_hinted = false;
+        this->m_container.erase(node);
+    }
+
     KeyExtractor m_keyExtractor;
+    // The node a RemovalHint names, valid while m_hinted is set. The nodes that derived
+    // classes erase are ones they have just inserted, never a hinted one.
+    const_iterator m_hint{};
+    bool m_hinted = false;
 };
 
 }  // namespace korm::zero

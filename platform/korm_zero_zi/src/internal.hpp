@@ -1,0 +1,106 @@
+#pragma once
+
+// Shared pieces of the host classes: methods over plain functions, accessors over the object's
+// primary native pointer, self look-up and the errors raised.
+
+#include <boost/uuid/uuid.hpp>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "korm/zero/messages.hpp"
+#include "korm/zero/model_element.hpp"
+#include "olan/class_info.hpp"
+#include "olan/errors.hpp"
+#include "olan/factory/method.hpp"
+#include "olan/factory/property.hpp"
+#include "olan/interned.hpp"
+#include "olan/object.hpp"
+#include "olan/value.hpp"
+#include "zolmar/zv_array.hpp"
+
+namespace korm::zero::zi::internal {
+
+/// The invoke operation of a method, as a plain function.
+using MethodBody = void (*)(int& outputCount, olan::Value* outputs, int inputCount,
+                            zvArray const* const* inputs);
+
+/// A method whose invoke calls a plain function.
+class FunctionMethod final : public olan::factory::OlanMethod {
+  public:
+    FunctionMethod(std::string name, olan::factory::MethodAttributes attributes, MethodBody body)
+        : OlanMethod(std::move(name), attributes, ""), m_body(body) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override {
+        m_body(outputCount, outputs, inputCount, inputs);
+    }
+
+  private:
+    MethodBody m_body;
+};
+
+/// Adds a method with the signature (output, inputs...) and `optional` optional inputs.
+template <class... Inputs>
+void addMethod(olan::COSClassDefinition& definition, std::string name, std::uint32_t attributes,
+               MethodBody body, int optional, std::string_view output, Inputs... inputs) {
+    auto* method = new FunctionMethod(std::move(name), attributes, body);
+    // The definition owns the method from here on, even when the signature is refused.
+    try {
+        olan::factory::impl::Invoker::createSignature("", output, inputs..., method->signature());
+        method->signature().setOptionalInputCount(optional);
+    } catch (...) {
+        delete method;
+        throw;
+    }
+    definition.addMethod(method);
+}
+
+/// A read-only property whose value is computed from the object itself (its primary pointer
+/// is read by the function).
+using GetterFunction = olan::Value (*)(olan::Object& self);
+
+class FunctionGetter final : public olan::factory::impl::PropertyGetter {
+  public:
+    FunctionGetter(GetterFunction function, std::string type)
+        : m_function(function), m_type(std::move(type)) {}
+    olan::Value get(olan::Object& self) const override { return m_function(self); }
+    std::string getType() const override { return m_type; }
+
+  private:
+    GetterFunction m_function;
+    std::string m_type;
+};
+
+void addReadOnlyProperty(olan::COSClassDefinition& definition, std::string name,
+                         GetterFunction getter, std::string type);
+
+/// Raises korm0:messages:InvalidValue naming `what`.
+[[noreturn]] void invalidValue(std::string const& what);
+
+/// The element bound to input 0 (an object of "korm.zero.ModelElement" or a subclass), with a
+/// reference; raises the host's InvalidHandle for anything else.
+ModelElement selfElement(int inputCount, zvArray const* const* inputs);
+
+/// The object of input 0 when it is an object of `className` or of a class derived from it
+/// and bound; raises the host's InvalidHandle otherwise. Returns its primary pointer.
+void* selfPointer(int inputCount, zvArray const* const* inputs, std::string_view className);
+
+/// The lower-case 36-character text of a UUID.
+std::u16string uuidText(boost::uuids::uuid const& id);
+
+/// Stores `value` in output slot 0 (when the caller takes outputs) and reports one output.
+void setOutput(int& outputCount, olan::Value* outputs, olan::Value value);
+/// Stores a logical in output slot 0 and reports one output.
+void setOutput(int& outputCount, olan::Value* outputs, bool flag);
+
+// The description levels of this library's host classes, added by initialize().
+olan::COSClassInfo* createModelElementClass();
+olan::COSClassInfo* createModelClass();
+olan::COSClassInfo* createMetaClassClass();
+olan::COSClassInfo* createSetViewClass();
+olan::COSClassInfo* createSequenceViewClass();
+olan::COSClassInfo* createMapViewClass();
+olan::COSClassInfo* createMultimapViewClass();
+
+}  // namespace korm::zero::zi::internal

@@ -1,0 +1,239 @@
+// The host class "korm.zero.Model": a model as a host object.
+//
+//   Model(opt_name)          creates a new, empty model (a non-empty name registers it as an
+//                            open model under that name)
+//   property "Name"          read-only, the model's name
+//   beginTransaction(self)   opens a transaction (nested in the ones this object opened)
+//   commit(self)             commits the innermost transaction this object opened
+//   rollback(self)           rolls it back
+//   undo(self), redo(self)   one step of the model's history
+//   canUndo(self), canRedo(self) -> logical scalar
+//   getElementCount(self)    -> double scalar: the number of live elements
+//   findElement(self, uuid)  -> korm.zero.ModelElement: the live element with that UUID text
+//                            (the empty object when there is none; bad text: InvalidValue)
+//   close(self)              rolls back the transactions this object opened and marks the
+//                            model as not usable: modelOf() answers no model for it from then
+//                            on, so that bindings refuse to create elements in it
+//
+// One host object per model: the object's native pointer is a record of this library (model
+// handle, the transactions opened through the host, the usable flag), found again by model.
+// Dropping the object rolls back the transactions it left open and releases the model.
+
+#include <unordered_map>
+#include <vector>
+
+#include "internal.hpp"
+#include "korm/zero/model_impl.hpp"
+#include "korm/zero/transaction.hpp"
+#include "korm/zero/zi/binding.hpp"
+#include "korm/zero/zi/struct_builder.hpp"
+#include "olan/factory/binding_registry.hpp"
+#include "olan/factory/class_info.hpp"
+#include "olan/factory/strings.hpp"
+#include "olan/interned.hpp"
+
+namespace korm::zero::zi {
+
+namespace {
+
+using olan::Value;
+using olan::factory::basic::BindingRegistry;
+
+struct HostModel {
+    explicit HostModel(Model m) : model(std::move(m)) {}
+    HostModel(HostModel const&) = delete;
+    HostModel& operator=(HostModel const&) = delete;
+    ~HostModel() { rollbackAll(); }
+
+    void rollbackAll() noexcept {
+        // Innermost first: transactions end in the reverse order of their beginning.
+        while (!open.empty()) {
+            open.pop_back();
+        }
+    }
+
+    Model model;
+    std::vector<Transaction> open;
+    bool usable = true;
+};
+
+// The record of each model that has a host object (host thread only).
+std::unordered_map<Model::Impl const*, HostModel*>& hostModels() {
+    static auto* records = new std::unordered_map<Model::Impl const*, HostModel*>;
+    return *records;
+}
+
+olan::InternedName modelClassName() {
+    return olan::internal::makeInterned(ModelClassName);
+}
+
+HostModel& self(int inputCount, zvArray const* const* inputs) {
+    return *static_cast<HostModel*>(internal::selfPointer(inputCount, inputs, ModelClassName));
+}
+
+void construct(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {
+    std::u16string const name =
+        inputCount > 0 ? olan::factory::extractString(inputs[0]) : std::u16string();
+    auto record = std::make_unique<HostModel>(Model::create(name));
+    auto& records = hostModels();
+    records.emplace(record->model.getImpl(), record.get());
+    try {
+        BindingRegistry::announceForConstructor(record.get(), modelClassName(), outputs[0], true);
+    } catch (...) {
+        records.erase(record->model.getImpl());
+        throw;
+    }
+    record.release();  // the binding's now; destroy-instance deletes it
+    outputCount = 1;
+}
+
+Value nameProperty(olan::Object& object) {
+    auto* record = static_cast<HostModel*>(object.primaryPointer());
+    olan::factory::impl::validateSelfPointer(record);
+    return Value(zvCreateString_UTF16(record->model->getName()));
+}
+
+void beginTransaction(int& outputCount, Value*, int inputCount, zvArray const* const* inputs) {
+    HostModel& record = self(inputCount, inputs);
+    record.open.push_back(record.model.beginTransaction());
+    outputCount = 0;
+}
+
+Transaction innermost(HostModel& record) {
+    if (record.open.empty()) {
+        internal::invalidValue("commit or rollback without an open transaction");
+    }
+    Transaction transaction = std::move(record.open.back());
+    record.open.pop_back();
+    return transaction;
+}
+
+void commit(int& outputCount, Value*, int inputCount, zvArray const* const* inputs) {
+    innermost(self(inputCount, inputs)).commit();
+    outputCount = 0;
+}
+
+void rollback(int& outputCount, Value*, int inputCount, zvArray const* const* inputs) {
+    static_cast<void>(innermost(self(inputCount, inputs)));
+    outputCount = 0;
+}
+
+void undo(int& outputCount, Value*, int inputCount, zvArray const* const* inputs) {
+    self(inputCount, inputs).model.undo();
+    outputCount = 0;
+}
+
+void redo(int& outputCount, Value*, int inputCount, zvArray const* const* inputs) {
+    self(inputCount, inputs).model.redo();
+    outputCount = 0;
+}
+
+void canUndo(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {
+    internal::setOutput(outputCount, outputs, self(inputCount, inputs).model.canUndo());
+}
+
+void canRedo(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {
+    internal::setOutput(outputCount, outputs, self(inputCount, inputs).model.canRedo());
+}
+
+void getElementCount(int& outputCount, Value* outputs, int inputCount,
+                     zvArray const* const* inputs) {
+    double const count = static_cast<double>(self(inputCount, inputs).model->getElementCount());
+    internal::setOutput(outputCount, outputs, Value(zvCreateDouble(count)));
+}
+
+void findElement(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {
+    HostModel& record = self(inputCount, inputs);
+    boost::optional<boost::uuids::uuid> const id = detail::extractUuid(inputs[1]);
+    if (!id) {
+        internal::invalidValue("UUID text of findElement");
+    }
+    ModelElement const found = record.model.findElement(*id);
+    internal::setOutput(outputCount, outputs, bindElement(found.getImpl(), ModelElementClassName));
+}
+
+void close(int& outputCount, Value*, int inputCount, zvArray const* const* inputs) {
+    HostModel& record = self(inputCount, inputs);
+    record.rollbackAll();
+    record.usable = false;
+    outputCount = 0;
+}
+
+class ModelClass final : public olan::factory::HandleClassInfo<HostModel, false> {
+  public:
+    ModelClass() : HandleClassInfo("Model", ModelClassName) {}
+
+    void defineMembers(olan::COSClassDefinition& definition) override {
+        using internal::addMethod;
+        olan::factory::detail::initStringDataTypes();
+        std::string const self = ModelClassName;
+        addMethod(definition, "Model", 0, &construct, 1, self, "char");
+        internal::addReadOnlyProperty(definition, "Name", &nameProperty,
+                                      olan::factory::detail::StringScalarType);
+        addMethod(definition, "beginTransaction", 0, &beginTransaction, 0, "void", self);
+        addMethod(definition, "commit", 0, &commit, 0, "void", self);
+        addMethod(definition, "rollback", 0, &rollback, 0, "void", self);
+        addMethod(definition, "undo", 0, &undo, 0, "void", self);
+        addMethod(definition, "redo", 0, &redo, 0, "void", self);
+        addMethod(definition, "canUndo", 0, &canUndo, 0, "logical scalar", self);
+        addMethod(definition, "canRedo", 0, &canRedo, 0, "logical scalar", self);
+        addMethod(definition, "getElementCount", 0, &getElementCount, 0, "double scalar", self);
+        addMethod(definition, "findElement", 0, &findElement, 0, ModelElementClassName, self,
+                  "char");
+        addMethod(definition, "close", 0, &close, 0, "void", self);
+    }
+    bool requiresNativeBinding() const override { return true; }
+
+  protected:
+    void destroyNativeInstance(HostModel* record) override {
+        if (BindingRegistry::remove(record) && record != nullptr) {
+            hostModels().erase(record->model.getImpl());
+            delete record;
+        }
+    }
+};
+
+}  // namespace
+
+olan::Value bindModel(Model const& model) {
+    if (!model) {
+        bool isNew = false;
+        return BindingRegistry::announce(nullptr, modelClassName(), isNew);
+    }
+    auto& records = hostModels();
+    auto found = records.find(model.getImpl());
+    if (found != records.end()) {
+        bool isNew = false;
+        return BindingRegistry::announce(found->second, modelClassName(), isNew);
+    }
+    auto record = std::make_unique<HostModel>(model);
+    records.emplace(model.getImpl(), record.get());
+    try {
+        bool isNew = false;
+        Value bound = BindingRegistry::announce(record.get(), modelClassName(), isNew);
+        record.release();  // the binding's now; destroy-instance deletes it
+        return bound;
+    } catch (...) {
+        records.erase(model.getImpl());
+        throw;
+    }
+}
+
+Model modelOf(zvArray const* value) {
+    olan::Object const* const object = omGetArrayElement(value, 0);
+    auto const* record =
+        object != nullptr
+            ? static_cast<HostModel const*>(object->getNativePointer(modelClassName()))
+            : nullptr;
+    return record != nullptr && record->usable ? record->model : Model();
+}
+
+namespace internal {
+
+olan::COSClassInfo* createModelClass() {
+    return new ModelClass;
+}
+
+}  // namespace internal
+
+}  // namespace korm::zero::zi

@@ -1,0 +1,139 @@
+// The model, element and meta-class host classes, driven through the host call interface.
+
+#include <boost/uuid/uuid_io.hpp>
+
+#include "../korm_zero/test_node.hpp"
+#include "zi_test_support.hpp"
+
+namespace zi_test {
+namespace {
+
+using korm::zero::test::holderPackage;
+using korm::zero::test::TestNode;
+namespace zi = korm::zero::zi;
+
+olan::Object* objectOf(Value const& value) {
+    return omGetArrayElement(value.get(), 0);
+}
+
+class HostClassesTest : public ZiTest {
+  protected:
+    Value model = host::construct("korm.zero.Model", {text("").get()});
+
+    void TearDown() override {
+        model.reset();
+        ZiTest::TearDown();
+    }
+    double count() { return numberOf(callOne(model, "getElementCount")); }
+    Value dogWithToys(std::size_t toys) {
+        std::size_t const dims[] = {1, toys};
+        Value structs(zvCreateStructArray(2, dims, {"Label"}));
+        Value init = structOf("Toys", std::move(structs));
+        return host::construct(dogClass(), {model.get(), init.get()});
+    }
+};
+
+TEST_F(HostClassesTest, ModelsCreateUndoAndRedoThroughTheHost) {
+    Value dog = dogWithToys(2);
+    EXPECT_EQ(count(), 3);
+    host::callOn(model.get(), "undo", {}, 0);
+    EXPECT_EQ(count(), 0);
+    EXPECT_FALSE(flagOf(callOne(dog, "isValid")));
+    EXPECT_TRUE(flagOf(callOne(model, "canRedo")));
+    host::callOn(model.get(), "redo", {}, 0);
+    EXPECT_EQ(count(), 3);
+    EXPECT_TRUE(flagOf(callOne(dog, "isValid")));
+}
+
+TEST_F(HostClassesTest, TransactionsOpenedThroughTheHostCommitOrRollBack) {
+    host::callOn(model.get(), "beginTransaction", {}, 0);
+    Value kept = dogWithToys(0);
+    host::callOn(model.get(), "commit", {}, 0);
+    host::callOn(model.get(), "beginTransaction", {}, 0);
+    Value dropped = dogWithToys(1);
+    host::callOn(model.get(), "rollback", {}, 0);
+    EXPECT_EQ(count(), 1);
+    EXPECT_FALSE(flagOf(callOne(dropped, "isValid")));
+    EXPECT_ERROR_ID(host::callOn(model.get(), "commit", {}, 0), "korm0:messages:InvalidValue");
+    // Left open when the host drops the model object: rolled back.
+    host::callOn(model.get(), "beginTransaction", {}, 0);
+    Value last = dogWithToys(0);
+    model.reset();
+    EXPECT_FALSE(flagOf(callOne(last, "isValid")));
+}
+
+TEST_F(HostClassesTest, AClosedModelOrNoModelCannotCreate) {
+    Value notAModel = text("model");
+    EXPECT_ERROR_ID(host::construct(dogClass(), {notAModel.get()}),
+                    "korm0:messages:CannotCreateWithoutModel");
+    host::callOn(model.get(), "close", {}, 0);
+    EXPECT_FALSE(zi::modelOf(model.get()));
+    EXPECT_ERROR_ID(host::construct(dogClass(), {model.get()}),
+                    "korm0:messages:CannotCreateWithoutModel");
+}
+
+TEST_F(HostClassesTest, ElementsAnswerTheirBaseClassMembers) {
+    Value dog = dogWithToys(0);
+    auto* record = zi::elementOf(dog.get());
+    ASSERT_NE(record, nullptr);
+    std::string const uuid = boost::uuids::to_string(record->getUuid());
+    EXPECT_EQ(textOf(host::getProperty(dog.get(), "UUID")), uuid);
+    Value found = callOne(model, "findElement", {text(uuid).get()});
+    EXPECT_EQ(objectOf(found), objectOf(dog));
+    EXPECT_EQ(objectOf(zi::bindElementAs(record, zi::ModelElementClassName)), objectOf(dog));
+    EXPECT_TRUE(flagOf(callOne(dog, "isEqual", {found.get()})));
+    EXPECT_EQ(objectOf(callOne(dog, "getModel")), objectOf(model));
+
+    host::callOn(dog.get(), "destroy", {}, 0);
+    EXPECT_FALSE(flagOf(callOne(dog, "isValid")));
+    EXPECT_EQ(zvGetElementCount(callOne(model, "findElement", {text(uuid).get()}).get()), 0u);
+    EXPECT_ERROR_ID(callOne(model, "findElement", {text("no uuid").get()}),
+                    "korm0:messages:InvalidValue");
+}
+
+TEST_F(HostClassesTest, AnEmptyObjectIsAnInvalidHandle) {
+    Value empty = zi::bindElement(nullptr, dogClass());
+    EXPECT_FALSE(
+        flagOf(host::call("korm.zero.ModelElement", "isValid", {empty.get()}, 1).outputs[0]));
+    EXPECT_ERROR_ID(host::callOn(empty.get(), "destroy", {}, 0), "Zolmar:class:InvalidHandle");
+    EXPECT_ERROR_ID(host::getProperty(empty.get(), "UUID"), "Zolmar:class:InvalidHandle");
+}
+
+TEST_F(HostClassesTest, BindingsHoldOneReferenceAndReleaseItWhenTheHostDropsThem) {
+    int const recordsBefore = TestNode::liveRecords();
+    {
+        Model native = zi::modelOf(model.get());
+        TestNode node = TestNode::create(native);
+        auto const refs = node->getRefCount();
+        std::string const uuid = boost::uuids::to_string(node->getUuid());
+        Value first = callOne(model, "findElement", {text(uuid).get()});
+        EXPECT_EQ(host::className(first.get()), "korm.zero.ModelElement");  // no host class
+        Value second = callOne(model, "findElement", {text(uuid).get()});
+        EXPECT_EQ(node->getRefCount(), refs + 1);
+        first.reset();
+        second.reset();
+        EXPECT_EQ(node->getRefCount(), refs);
+        Value again = callOne(model, "findElement", {text(uuid).get()});
+        model.reset();  // the host object is gone; the native handle and the element object stay
+        EXPECT_TRUE(flagOf(callOne(again, "isValid")));
+    }
+    EXPECT_EQ(TestNode::liveRecords(), recordsBefore);
+}
+
+TEST_F(HostClassesTest, MetaClassObjectsDescribeTheirClass) {
+    auto const& p = holderPackage();
+    Value dog = zi::bindElement(p.dog.getImpl(), zi::MetaClassClassName);
+    Value animal = zi::bindElement(p.animal.getImpl(), zi::MetaClassClassName);
+    Value rock = zi::bindElement(p.rock.getImpl(), zi::MetaClassClassName);
+    EXPECT_EQ(host::className(dog.get()), "korm.zero.meta.Class");
+    EXPECT_EQ(textOf(host::getProperty(dog.get(), "Name")), "Dog");
+    EXPECT_EQ(textOf(host::getProperty(dog.get(), "QualifiedName")), dogClass());
+    EXPECT_EQ(olan::factory::Marshaler<olan::factory::UnicodeStringVectorPolicy>::FromM(
+                  callOne(dog, "getPropertyNames").get()),
+              (std::vector<std::u16string>{u"Name", u"Toys", u"Friends"}));
+    EXPECT_TRUE(flagOf(callOne(dog, "conformsTo", {animal.get()})));
+    EXPECT_FALSE(flagOf(callOne(dog, "conformsTo", {rock.get()})));
+}
+
+}  // namespace
+}  // namespace zi_test
