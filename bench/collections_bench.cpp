@@ -24,17 +24,6 @@ using korm::zero::colltest::Entry;
 using korm::zero::colltest::Holder;
 using Uuid = boost::uuids::uuid;
 
-std::vector<Uuid> randomKeys(std::int64_t n, std::uint32_t seed) {
-    std::mt19937_64 random(seed);
-    std::vector<Uuid> keys(static_cast<std::size_t>(n));
-    for (auto& key : keys) {
-        for (auto& byte : key) {
-            byte = static_cast<std::uint8_t>(random());
-        }
-    }
-    return keys;
-}
-
 // A model with a holder and N free entries keyed by `keys`.
 struct Fixture {
     explicit Fixture(std::vector<Uuid> const& keys) {
@@ -58,7 +47,7 @@ void perElement(benchmark::State& state) {
 }
 
 void insertArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 1);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 1);
     for (auto _ : state) {
         state.PauseTiming();
         auto fixture = std::make_unique<Fixture>(keys);
@@ -77,7 +66,7 @@ void insertArvex(benchmark::State& state) {
 }
 
 void insertRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 1);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 1);
     Fixture const fixture(keys);
     for (auto _ : state) {
         std::map<Uuid, Entry::Impl*> map;
@@ -98,7 +87,7 @@ std::vector<Uuid> shuffled(std::vector<Uuid> keys) {
 }
 
 void findArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 2);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 2);
     Fixture const fixture(keys);
     auto& map = fixture.holder->map();
     // One transaction: filed one by one outside a transaction, each filing would be an undo
@@ -118,7 +107,7 @@ void findArvex(benchmark::State& state) {
 }
 
 void findRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 2);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 2);
     Fixture const fixture(keys);
     std::map<Uuid, Entry::Impl*> map;
     for (auto const& entry : fixture.entries) {

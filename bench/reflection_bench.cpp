@@ -23,18 +23,6 @@ using arvex::utilities::MetaPackageArvex_utilities;
 using arvex::utilities::UUIDMap;
 using boost::uuids::uuid;
 
-std::vector<uuid> randomKeys(std::int64_t count, unsigned seed) {
-    std::mt19937_64 random(seed);
-    std::vector<uuid> keys(static_cast<std::size_t>(count));
-    for (auto& key : keys) {
-        for (std::size_t i = 0; i < 16; i += 8) {
-            std::uint64_t const bits = random();
-            std::copy_n(reinterpret_cast<std::uint8_t const*>(&bits), 8, key.data + i);
-        }
-    }
-    return keys;
-}
-
 kz::meta::MetaRegistry& registry() {
     return kz::meta::MetaRegistry::getInstance();
 }
@@ -48,7 +36,7 @@ struct Filled {
     UUIDMap map = UUIDMap::create(model);
     std::vector<uuid> keys;
 
-    explicit Filled(std::int64_t count) : keys(randomKeys(count, 1)) {
+    explicit Filled(std::int64_t count) : keys(arvex::bench::randomUuids(count, 1)) {
         kz::Transaction transaction = model->beginTransaction(false);
         for (auto const& key : keys) {
             map->insertPair(key, key);
@@ -94,7 +82,7 @@ void findDirect(benchmark::State& state) {
 
 template <class Insert>
 void insertInto(benchmark::State& state, Insert insert) {
-    auto const keys = randomKeys(state.range(0), 3);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 3);
     kz::Model model = kz::Model::create();
     UUIDMap const map = UUIDMap::create(model);
     model->clearUndoHistory();

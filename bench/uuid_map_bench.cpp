@@ -66,19 +66,6 @@ using korm::zero::Model;
 using korm::zero::Transaction;
 using RawMap = std::map<uuid, uuid>;
 
-/// `count` distinct random UUIDs, the same for a given seed.
-std::vector<uuid> randomKeys(std::int64_t count, unsigned seed) {
-    std::mt19937_64 random(seed);
-    std::vector<uuid> keys(static_cast<std::size_t>(count));
-    for (auto& key : keys) {
-        for (std::size_t i = 0; i < 16; i += 8) {
-            std::uint64_t const bits = random();
-            std::copy_n(reinterpret_cast<std::uint8_t const*>(&bits), 8, key.data + i);
-        }
-    }
-    return keys;
-}
-
 std::vector<uuid> shuffled(std::vector<uuid> keys, unsigned seed) {
     std::shuffle(keys.begin(), keys.end(), std::mt19937_64(seed));
     return keys;
@@ -121,7 +108,7 @@ RawMap filledRaw(std::vector<uuid> const& keys) {
 // ---- insertPair: all N in one transaction, and the live bytes of the result ---------------
 
 void insertArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 1);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 1);
     double liveBytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -146,7 +133,7 @@ void insertArvex(benchmark::State& state) {
 }
 
 void insertRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 1);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 1);
     double liveBytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -169,7 +156,7 @@ void insertRaw(benchmark::State& state) {
 
 template <bool FIND>
 void lookupArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 2);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 2);
     auto const order = shuffled(keys, 3);
     Filled const filled(keys);
     UUIDMap::Impl const& map = *filled.map;
@@ -187,7 +174,7 @@ void lookupArvex(benchmark::State& state) {
 
 template <bool FIND>
 void lookupRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 2);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 2);
     auto const order = shuffled(keys, 3);
     RawMap const raw = filledRaw(keys);
     for (auto _ : state) {
@@ -206,7 +193,7 @@ void lookupRaw(benchmark::State& state) {
 // ---- erasePairForKey: half the keys in one transaction ------------------------------------
 
 void eraseKeyArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 4);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 4);
     auto const half = [&] {
         auto order = shuffled(keys, 5);
         order.resize(order.size() / 2);
@@ -230,7 +217,7 @@ void eraseKeyArvex(benchmark::State& state) {
 }
 
 void eraseKeyRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 4);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 4);
     auto order = shuffled(keys, 5);
     order.resize(order.size() / 2);
     RawMap const full = filledRaw(keys);
@@ -251,10 +238,10 @@ void eraseKeyRaw(benchmark::State& state) {
 // ---- erasePairsForValue: 1,000 of the N pairs share one value ------------------------------
 
 constexpr std::int64_t SHARED = 1000;
-uuid const sharedValue = randomKeys(1, 99).front();
+uuid const sharedValue = arvex::bench::randomUuids(1, 99).front();
 
 void eraseValueArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 6);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 6);
     Filled filled(keys);
     {
         Transaction transaction = filled.model->beginTransaction(false);
@@ -280,7 +267,7 @@ void eraseValueArvex(benchmark::State& state) {
 }
 
 void eraseValueRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 6);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 6);
     RawMap full = filledRaw(keys);
     for (std::int64_t i = 0; i < std::min<std::int64_t>(SHARED, state.range(0)); ++i) {
         full[keys[static_cast<std::size_t>(i)]] = sharedValue;
@@ -302,7 +289,7 @@ void eraseValueRaw(benchmark::State& state) {
 // ---- undo of the insert step ---------------------------------------------------------------
 
 void undoInsertArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 7);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 7);
     Model model = Model::create();
     UUIDMap const map = UUIDMap::create(model);
     model->clearUndoHistory();
@@ -324,7 +311,7 @@ void undoInsertArvex(benchmark::State& state) {
 
 /// Raw: taking the N inserted pairs out again.
 void undoInsertRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 7);
+    auto const keys = arvex::bench::randomUuids(state.range(0), 7);
     for (auto _ : state) {
         state.PauseTiming();
         RawMap raw = filledRaw(keys);
@@ -339,8 +326,8 @@ void undoInsertRaw(benchmark::State& state) {
 // ---- one insertPair per transaction on a map of N pairs ------------------------------------
 
 void insertOneArvex(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 8);
-    auto const extra = randomKeys(1, 9).front();
+    auto const keys = arvex::bench::randomUuids(state.range(0), 8);
+    auto const extra = arvex::bench::randomUuids(1, 9).front();
     Filled filled(keys);
     for (auto _ : state) {
         {
@@ -356,8 +343,8 @@ void insertOneArvex(benchmark::State& state) {
 }
 
 void insertOneRaw(benchmark::State& state) {
-    auto const keys = randomKeys(state.range(0), 8);
-    auto const extra = randomKeys(1, 9).front();
+    auto const keys = arvex::bench::randomUuids(state.range(0), 8);
+    auto const extra = arvex::bench::randomUuids(1, 9).front();
     RawMap raw = filledRaw(keys);
     for (auto _ : state) {
         raw.emplace(extra, extra);

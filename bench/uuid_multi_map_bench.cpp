@@ -27,34 +27,21 @@ using korm::zero::Transaction;
 using RawMultimap = std::multimap<uuid, uuid>;
 using Pairs = std::vector<std::pair<uuid, uuid>>;
 
-uuid randomUuid(std::mt19937_64& random) {
-    uuid id;
-    for (std::size_t i = 0; i < 16; i += 8) {
-        std::uint64_t const bits = random();
-        std::copy_n(reinterpret_cast<std::uint8_t const*>(&bits), 8, id.data + i);
-    }
-    return id;
-}
-
 /// The benchmark's N / perKey random keys, in random order.
 std::vector<uuid> keysOf(benchmark::State const& state, unsigned seed) {
-    std::mt19937_64 random(seed);
-    std::vector<uuid> keys(static_cast<std::size_t>(state.range(0) / state.range(1)));
-    std::generate(keys.begin(), keys.end(), [&] { return randomUuid(random); });
-    return keys;
+    return arvex::bench::randomUuids(state.range(0) / state.range(1), seed);
 }
 
 /// `perKey` pairs for each key, each with a random value, the keys interleaved in random order.
 Pairs pairsOf(std::vector<uuid> const& keys, std::int64_t perKey, unsigned seed) {
-    std::mt19937_64 random(seed);
+    auto const values =
+        arvex::bench::randomUuids(static_cast<std::int64_t>(keys.size()) * perKey, seed);
     Pairs pairs;
-    pairs.reserve(keys.size() * static_cast<std::size_t>(perKey));
-    for (std::int64_t i = 0; i < perKey; ++i) {
-        for (auto const& key : keys) {
-            pairs.emplace_back(key, randomUuid(random));
-        }
+    pairs.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        pairs.emplace_back(keys[i % keys.size()], values[i]);
     }
-    std::shuffle(pairs.begin(), pairs.end(), random);
+    std::shuffle(pairs.begin(), pairs.end(), std::mt19937_64(seed));
     return pairs;
 }
 

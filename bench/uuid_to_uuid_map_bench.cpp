@@ -28,19 +28,6 @@ using RawMap = std::map<uuid, std::map<uuid, uuid>>;
 
 constexpr std::int64_t SUB_KEYS = 100;
 
-/// `count` distinct random UUIDs, the same for a given seed.
-std::vector<uuid> randomKeys(std::int64_t count, unsigned seed) {
-    std::mt19937_64 random(seed);
-    std::vector<uuid> keys(static_cast<std::size_t>(count));
-    for (auto& key : keys) {
-        for (std::size_t i = 0; i < 16; i += 8) {
-            std::uint64_t const bits = random();
-            std::copy_n(reinterpret_cast<std::uint8_t const*>(&bits), 8, key.data + i);
-        }
-    }
-    return keys;
-}
-
 uuid valueOf(uuid key, uuid const& subKey) {
     for (std::size_t i = 0; i < 16; ++i) {
         key.data[i] ^= subKey.data[i];
@@ -55,7 +42,8 @@ struct Pairs {
     std::vector<uuid> subKeys;
 
     Pairs(std::int64_t containers, std::int64_t subs, unsigned seed)
-        : containerKeys(randomKeys(containers, seed)), subKeys(randomKeys(subs, seed + 1)) {}
+        : containerKeys(arvex::bench::randomUuids(containers, seed))
+        , subKeys(arvex::bench::randomUuids(subs, seed + 1)) {}
 
     /// All pairs in a random order.
     std::vector<std::pair<uuid, uuid>> shuffled(unsigned seed) const {

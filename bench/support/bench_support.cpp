@@ -1,8 +1,11 @@
 #include "bench_support.hpp"
 
+#include <algorithm>
+#include <boost/uuid/random_generator.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <random>
 #include <string>
 #include <utility>
 
@@ -18,6 +21,14 @@ std::vector<std::int64_t> sizes(std::initializer_list<std::int64_t> all) {
         result.resize(1);
     }
     return result;
+}
+
+std::vector<boost::uuids::uuid> randomUuids(std::int64_t count, unsigned seed) {
+    std::mt19937_64 engine(seed);
+    boost::uuids::basic_random_generator<std::mt19937_64> generate(engine);
+    std::vector<boost::uuids::uuid> ids(static_cast<std::size_t>(count));
+    std::generate(ids.begin(), ids.end(), [&] { return generate(); });
+    return ids;
 }
 
 namespace {

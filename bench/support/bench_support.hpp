@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <boost/uuid/uuid.hpp>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -21,5 +22,8 @@ std::vector<std::int64_t> sizes(std::initializer_list<std::int64_t> all);
 
 /// True in a smoke run.
 bool smokeRun();
+
+/// `count` random (version 4) UUIDs, the same for a given seed; distinct in practice.
+std::vector<boost::uuids::uuid> randomUuids(std::int64_t count, unsigned seed);
 
 }  // namespace arvex::bench
