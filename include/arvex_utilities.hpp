@@ -2,6 +2,7 @@
 
 // The whole public API of arvex_utilities.
 
+#include "arvex/utilities/builders.hpp"
 #include "arvex/utilities/collections/collection_factory.hpp"
 #include "arvex/utilities/collections/collection_support.hpp"
 #include "arvex/utilities/collections/element_map.hpp"
@@ -15,6 +16,7 @@
 #include "arvex/utilities/full_path_api.hpp"
 #include "arvex/utilities/fullpath.hpp"
 #include "arvex/utilities/meta/meta_package.hpp"
+#include "arvex/utilities/queries.hpp"
 #include "arvex/utilities/uuid_map.hpp"
 #include "arvex/utilities/uuid_map_entry.hpp"
 #include "arvex/utilities/uuid_map_value.hpp"

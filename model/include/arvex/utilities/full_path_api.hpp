@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "arvex/utilities/detail/builder_pattern.hpp"
 #include "arvex/utilities/detail/element_pattern.hpp"
+#include "arvex/utilities/detail/query_pattern.hpp"
 #include "arvex/utilities/export.hpp"
 
 namespace arvex::utilities {
@@ -26,6 +28,13 @@ class ARVEX_UTILITIES_EXPORT FullPathAPI : public detail::ElementHandle<FullPath
     /// The component names of a named path (fullpath::getComponentNames, unchanged). Needs
     /// no model and no instance.
     static std::vector<std::u16string> getComponentNames(std::u16string const& namedPath);
+
+    // Builders and queries (builders.hpp, queries.hpp).
+    class Builder;
+    class BuilderWrapper;
+    class Constrainables;
+    /// The element UUID in model queries: one constant object of the class.
+    static detail::UuidOf<FullPathAPI> const& Uuid();
 };
 
 class ARVEX_UTILITIES_EXPORT FullPathAPI::Impl : public detail::RecordBase<FullPathAPI, 0> {
@@ -38,6 +47,15 @@ class ARVEX_UTILITIES_EXPORT FullPathAPI::Impl : public detail::RecordBase<FullP
 
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
     ~Impl() override;
+
+    // Builders (builders.hpp, builders.cpp).
+    class BuilderImpl;
+    template <class B>
+    using BuilderBase = detail::BuilderBase<FullPathAPI, B>;
+    /// The record a builder makes (no properties of its own).
+    Impl(BuilderImpl const& builder, boost::uuids::uuid const& id);
+    /// Nothing: the class owns no elements.
+    void cascadeCreation(BuilderImpl& builder);
 
     std::unique_ptr<korm::zero::ModelElement::Impl::Storage> createStorage() const override;
 };

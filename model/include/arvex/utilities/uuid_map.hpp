@@ -11,7 +11,9 @@
 #include <boost/uuid/uuid.hpp>
 
 #include "arvex/utilities/collections/element_map.hpp"
+#include "arvex/utilities/detail/builder_pattern.hpp"
 #include "arvex/utilities/detail/map_record.hpp"
+#include "arvex/utilities/detail/query_pattern.hpp"
 #include "arvex/utilities/export.hpp"
 #include "arvex/utilities/uuid_map_entry.hpp"
 
@@ -26,12 +28,34 @@ class ARVEX_UTILITIES_EXPORT UUIDMap : public detail::ElementHandle<UUIDMap> {
     /// A new, empty map in `model`; the nil UUID as `id` gets a fresh one.
     static UUIDMap create(korm::zero::Model const& model,
                           boost::uuids::uuid const& id = boost::uuids::nil_uuid());
+
+    // Builders and queries (builders.hpp, queries.hpp).
+    class Builder;
+    class BuilderWrapper;
+    class Constrainables;
+    /// The element UUID in model queries: one constant object of the class.
+    static detail::UuidOf<UUIDMap> const& Uuid();
+    /// "Pairs" in model queries, built on first use, once per process.
+    static detail::RelationAccessor<UUIDMapEntry, UUIDMap> const& pairs();
 };
 
 class ARVEX_UTILITIES_EXPORT UUIDMap::Impl
     : public detail::MapRecord<UUIDMap, korm::zero::ElementMap<boost::uuids::uuid, UUIDMapEntry>,
                                &detail::Meta::uuidMapPairs> {
   public:
+    // Builders (builders.hpp, builders.cpp).
+    class BuilderImpl;
+    template <class B>
+    using BuilderBase = detail::BuilderBase<UUIDMap, B>;
+    /// The record a builder makes: an empty "Pairs" (filled by cascadeCreation).
+    Impl(BuilderImpl const& builder, boost::uuids::uuid const& id);
+    /// Makes and files one entry for each given entry builder, in order.
+    void cascadeCreation(BuilderImpl& builder);
+    /// Makes an entry with UUID `id` in the map's model from `builder` and files it in "Pairs"
+    /// (detail::createIntoPairs tells the transactions and the failures).
+    UUIDMapEntry createIntoPairs(UUIDMapEntry::BuilderWrapper builder,
+                                 boost::uuids::uuid const& id);
+
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 
     // The map's operations. Each reaches the pairs through getPairs, so on a proxy map each

@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <memory>
 
+#include "arvex/utilities/detail/builder_pattern.hpp"
 #include "arvex/utilities/detail/element_pattern.hpp"
+#include "arvex/utilities/detail/query_pattern.hpp"
 #include "arvex/utilities/export.hpp"
 
 namespace arvex::utilities {
@@ -25,6 +27,16 @@ class ARVEX_UTILITIES_EXPORT UUIDMapEntry : public detail::ElementHandle<UUIDMap
     /// A new entry in `model` with nil key and value; the nil UUID as `id` gets a fresh one.
     static UUIDMapEntry create(korm::zero::Model const& model,
                                boost::uuids::uuid const& id = boost::uuids::nil_uuid());
+
+    // Builders and queries (builders.hpp, queries.hpp).
+    class Builder;
+    class BuilderWrapper;
+    class Constrainables;
+    /// The element UUID in model queries: one constant object of the class.
+    static detail::UuidOf<UUIDMapEntry> const& Uuid();
+    /// "Key" and "Value" in model queries, built on first use, once per process.
+    static detail::UuidAccessor<UUIDMapEntry> const& key();
+    static detail::UuidAccessor<UUIDMapEntry> const& value();
 };
 
 class ARVEX_UTILITIES_EXPORT UUIDMapEntry::Impl : public detail::RecordBase<UUIDMapEntry, 2> {
@@ -35,6 +47,15 @@ class ARVEX_UTILITIES_EXPORT UUIDMapEntry::Impl : public detail::RecordBase<UUID
 
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
     ~Impl() override;
+
+    // Builders (builders.hpp, builders.cpp).
+    class BuilderImpl;
+    template <class B>
+    using BuilderBase = detail::BuilderBase<UUIDMapEntry, B>;
+    /// The record a builder makes: its given key and value (nil when not given).
+    Impl(BuilderImpl const& builder, boost::uuids::uuid const& id);
+    /// Nothing: an entry owns no elements.
+    void cascadeCreation(BuilderImpl& builder);
 
     /// The key; the key extractor of the map collections.
     boost::uuids::uuid const& getKey() const noexcept { return m_key; }

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "arvex/utilities/collections/element_multimap.hpp"
+#include "arvex/utilities/detail/builder_pattern.hpp"
 #include "arvex/utilities/detail/map_record.hpp"
+#include "arvex/utilities/detail/query_pattern.hpp"
 #include "arvex/utilities/export.hpp"
 #include "arvex/utilities/uuid_map_entry.hpp"
 
@@ -30,6 +32,15 @@ class ARVEX_UTILITIES_EXPORT UUIDMultiMap : public detail::ElementHandle<UUIDMul
     /// A new, empty multimap in `model`; the nil UUID as `id` gets a fresh one.
     static UUIDMultiMap create(korm::zero::Model const& model,
                                boost::uuids::uuid const& id = boost::uuids::nil_uuid());
+
+    // Builders and queries (builders.hpp, queries.hpp).
+    class Builder;
+    class BuilderWrapper;
+    class Constrainables;
+    /// The element UUID in model queries: one constant object of the class.
+    static detail::UuidOf<UUIDMultiMap> const& Uuid();
+    /// "Pairs" in model queries, built on first use, once per process.
+    static detail::RelationAccessor<UUIDMapEntry, UUIDMultiMap> const& pairs();
 };
 
 class ARVEX_UTILITIES_EXPORT UUIDMultiMap::Impl
@@ -37,6 +48,19 @@ class ARVEX_UTILITIES_EXPORT UUIDMultiMap::Impl
                                korm::zero::ElementMultimap<boost::uuids::uuid, UUIDMapEntry>,
                                &detail::Meta::uuidMultiMapPairs> {
   public:
+    // Builders (builders.hpp, builders.cpp).
+    class BuilderImpl;
+    template <class B>
+    using BuilderBase = detail::BuilderBase<UUIDMultiMap, B>;
+    /// The record a builder makes: an empty "Pairs" (filled by cascadeCreation).
+    Impl(BuilderImpl const& builder, boost::uuids::uuid const& id);
+    /// Makes and files one entry for each given entry builder, in order.
+    void cascadeCreation(BuilderImpl& builder);
+    /// Makes an entry with UUID `id` in the map's model from `builder` and files it in "Pairs"
+    /// (detail::createIntoPairs tells the transactions and the failures).
+    UUIDMapEntry createIntoPairs(UUIDMapEntry::BuilderWrapper builder,
+                                 boost::uuids::uuid const& id);
+
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 
     // The multimap's operations. Each reaches the pairs through getPairs, so on a proxy

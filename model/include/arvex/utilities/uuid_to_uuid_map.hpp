@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "arvex/utilities/collections/element_map.hpp"
+#include "arvex/utilities/detail/builder_pattern.hpp"
 #include "arvex/utilities/detail/map_record.hpp"
+#include "arvex/utilities/detail/query_pattern.hpp"
 #include "arvex/utilities/export.hpp"
 #include "arvex/utilities/uuid_to_uuid_map_entry.hpp"
 
@@ -28,6 +30,15 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMap : public detail::ElementHandle<UUIDTo
     /// A new, empty two-level map in `model`; the nil UUID as `id` gets a fresh one.
     static UUIDToUUIDMap create(korm::zero::Model const& model,
                                 boost::uuids::uuid const& id = boost::uuids::nil_uuid());
+
+    // Builders and queries (builders.hpp, queries.hpp).
+    class Builder;
+    class BuilderWrapper;
+    class Constrainables;
+    /// The element UUID in model queries: one constant object of the class.
+    static detail::UuidOf<UUIDToUUIDMap> const& Uuid();
+    /// "Pairs" in model queries, built on first use, once per process.
+    static detail::RelationAccessor<UUIDToUUIDMapEntry, UUIDToUUIDMap> const& pairs();
 };
 
 class ARVEX_UTILITIES_EXPORT UUIDToUUIDMap::Impl
@@ -35,6 +46,19 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMap::Impl
                                korm::zero::ElementMap<boost::uuids::uuid, UUIDToUUIDMapEntry>,
                                &detail::Meta::uuidToUUIDMapPairs> {
   public:
+    // Builders (builders.hpp, builders.cpp).
+    class BuilderImpl;
+    template <class B>
+    using BuilderBase = detail::BuilderBase<UUIDToUUIDMap, B>;
+    /// The record a builder makes: an empty "Pairs" (filled by cascadeCreation).
+    Impl(BuilderImpl const& builder, boost::uuids::uuid const& id);
+    /// Makes and files one entry for each given entry builder, in order.
+    void cascadeCreation(BuilderImpl& builder);
+    /// Makes an entry with UUID `id` in the map's model from `builder` and files it in "Pairs"
+    /// (detail::createIntoPairs tells the transactions and the failures).
+    UUIDToUUIDMapEntry createIntoPairs(UUIDToUUIDMapEntry::BuilderWrapper builder,
+                                       boost::uuids::uuid const& id);
+
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 
     // The two-level operations. Each reaches the pairs through getPairs, so on a proxy map

@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <memory>
 
+#include "arvex/utilities/detail/builder_pattern.hpp"
 #include "arvex/utilities/detail/element_pattern.hpp"
+#include "arvex/utilities/detail/query_pattern.hpp"
 #include "arvex/utilities/export.hpp"
 #include "arvex/utilities/uuid_map.hpp"
 
@@ -26,6 +28,16 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMapEntry : public detail::ElementHandle<U
     /// fresh one.
     static UUIDToUUIDMapEntry create(korm::zero::Model const& model,
                                      boost::uuids::uuid const& id = boost::uuids::nil_uuid());
+
+    // Builders and queries (builders.hpp, queries.hpp).
+    class Builder;
+    class BuilderWrapper;
+    class Constrainables;
+    /// The element UUID in model queries: one constant object of the class.
+    static detail::UuidOf<UUIDToUUIDMapEntry> const& Uuid();
+    /// "Key" and "Value" in model queries, built on first use, once per process.
+    static detail::UuidAccessor<UUIDToUUIDMapEntry> const& key();
+    static detail::RelationAccessor<UUIDMap, UUIDToUUIDMapEntry> const& value();
 };
 
 class ARVEX_UTILITIES_EXPORT UUIDToUUIDMapEntry::Impl
@@ -37,6 +49,19 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMapEntry::Impl
 
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
     ~Impl() override;
+
+    // Builders (builders.hpp, builders.cpp).
+    class BuilderImpl;
+    template <class B>
+    using BuilderBase = detail::BuilderBase<UUIDToUUIDMapEntry, B>;
+    /// The record a builder makes: its given key (nil when not given), no inner map yet.
+    Impl(BuilderImpl const& builder, boost::uuids::uuid const& id);
+    /// Makes the inner map from the given map builder, if any, and holds it (setValue).
+    void cascadeCreation(BuilderImpl& builder);
+    /// Makes a UUIDMap with UUID `id` in the entry's model from `builder` and holds it as the
+    /// inner map (setValue: a map held before is released, not destroyed). Joins an open
+    /// transaction. A proxy entry is refused (CannotModifyProxy) before anything is made.
+    UUIDMap createIntoValue(UUIDMap::BuilderWrapper builder, boost::uuids::uuid const& id);
 
     /// The container key; the key extractor of the UUIDToUUIDMap collection.
     boost::uuids::uuid const& getKey() const noexcept { return m_key; }

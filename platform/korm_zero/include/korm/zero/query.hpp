@@ -22,8 +22,13 @@
 // of T. Relation conditions follow containment: they see the elements an element contains
 // under the relation's property. Queries never change the model and never resolve proxies;
 // proxies are never found. Results come in ascending UUID order.
+//
+// A class's element UUID takes part through its constant ElementUuidAttribute (Handle::Uuid()):
+//
+//   query.addCondition(UUIDMapEntry::Uuid().equals(id) || UUIDMapEntry::key().equals(k));
 
 #include <algorithm>
+#include <boost/uuid/uuid.hpp>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -258,6 +263,29 @@ class ConstrainableRelationWithAttachment {
   private:
     meta::Property m_property;
     Attachment m_attachment;
+};
+
+/// The element-UUID attribute of the elements of class Handle: conditions on an element's own
+/// UUID (getUuid), restricted to elements of that class (or a subclass), as the static
+/// property accessors' are. It has no state and needs no construction at run time, so each
+/// generated class hands out one constant instance (Handle::Uuid()).
+template <class Handle>
+class ElementUuidAttribute {
+  public:
+    constexpr ElementUuidAttribute() noexcept = default;
+
+    Condition equals(boost::uuids::uuid const& id) const {
+        return MetaclassAttachment<Handle>().attach(
+            Condition([id](ModelElement::Impl const& element, EvaluationContext&) {
+                return element.getUuid() == id;
+            }));
+    }
+    Condition isIn(std::vector<boost::uuids::uuid> ids) const {
+        return MetaclassAttachment<Handle>().attach(Condition(
+            [ids = std::move(ids)](ModelElement::Impl const& element, EvaluationContext&) {
+                return std::find(ids.begin(), ids.end(), element.getUuid()) != ids.end();
+            }));
+    }
 };
 
 }  // namespace korm::zero::query
