@@ -1,28 +1,20 @@
 // The invoke operations that create elements: the six constructors and the createInto methods.
 //
-// A createInto method makes the new element with a builder in the self element's model and
-// then attaches it: a map files the entry in its "Pairs" (a key held by another entry of a
-// UUIDMap or UUIDToUUIDMap raises UniquenessConstraint; a multimap files it beside the others),
-// an entry of UUIDToUUIDMap takes the new map as its "Value". A builder that makes an element of
-// another class gives nothing to attach, and the output is the empty object of the declared
-// class.
+// A createInto method chooses a builder and a UUID from its inputs and hands them to the
+// model's own createIntoPairs / createIntoValue, which make the element in the self element's
+// model and attach it in one transaction: a map files the entry in its "Pairs" (a key held by
+// another entry of a UUIDMap or UUIDToUUIDMap raises UniquenessConstraint and leaves nothing
+// behind; a multimap files it beside the others), an entry of UUIDToUUIDMap takes the new map
+// as its "Value".
 
 #include <utility>
 
-#include "arvex/utilities/collections/collection_support.hpp"
+#include "arvex/utilities/builders.hpp"
 #include "methods.hpp"
 
 namespace arvex::utilities::zi {
 
 namespace {
-
-/// The element made by `inputs`' builder, as an X (an empty handle when it is of another
-/// class).
-template <class X>
-X createElement(CreationInputs& inputs) {
-    kz::ModelElement const made = inputs.builder->create(inputs.id);
-    return X(dynamic_cast<typename X::Impl*>(made.getImpl()));
-}
 
 void putElement(int& outputCount, olan::Value* outputs, kz::ModelElement::Impl* element,
                 char const* declaredClassName) {
@@ -73,13 +65,13 @@ void UUIDToUUIDMapEntryWrapper::Construct::invoke(int& outputCount, olan::Value*
 
 // ---- createInto -------------------------------------------------------------------------------
 
-void UUIDMapWrapper::CreateIntoPairs::invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                                             zvArray const* const* inputs) {
+void UUIDMapWrapper::CreateIntoPairs::invoke(int& outputCount, olan::Value* outputs,
+                                             int inputCount, zvArray const* const* inputs) {
     UUIDMap const self = selfElement<UUIDMap>(inputCount, inputs, UUIDMapClassName);
     CreationInputs creation =
         creationInputs(self->getModel(), UUIDMapEntry::metaClass(), inputCount, inputs);
-    UUIDMapEntry const entry = createElement<UUIDMapEntry>(creation);
-    self->getPairsMutable().insert(entry, korm::zero::CollisionResolution::REPORT);
+    UUIDMapEntry const entry = self->createIntoPairs(
+        UUIDMapEntry::BuilderWrapper(std::move(creation.builder)), creation.id);
     putElement(outputCount, outputs, entry.getImpl(), UUIDMapEntryClassName);
 }
 
@@ -88,8 +80,8 @@ void UUIDMultiMapWrapper::CreateIntoPairs::invoke(int& outputCount, olan::Value*
     UUIDMultiMap const self = selfElement<UUIDMultiMap>(inputCount, inputs, UUIDMultiMapClassName);
     CreationInputs creation =
         creationInputs(self->getModel(), UUIDMapEntry::metaClass(), inputCount, inputs);
-    UUIDMapEntry const entry = createElement<UUIDMapEntry>(creation);
-    self->getPairsMutable().insert(entry);
+    UUIDMapEntry const entry = self->createIntoPairs(
+        UUIDMapEntry::BuilderWrapper(std::move(creation.builder)), creation.id);
     putElement(outputCount, outputs, entry.getImpl(), UUIDMapEntryClassName);
 }
 
@@ -98,8 +90,8 @@ void UUIDToUUIDMapWrapper::CreateIntoPairs::invoke(int& outputCount, olan::Value
     auto const self = selfElement<UUIDToUUIDMap>(inputCount, inputs, UUIDToUUIDMapClassName);
     CreationInputs creation =
         creationInputs(self->getModel(), UUIDToUUIDMapEntry::metaClass(), inputCount, inputs);
-    UUIDToUUIDMapEntry const entry = createElement<UUIDToUUIDMapEntry>(creation);
-    self->getPairsMutable().insert(entry, korm::zero::CollisionResolution::REPORT);
+    UUIDToUUIDMapEntry const entry = self->createIntoPairs(
+        UUIDToUUIDMapEntry::BuilderWrapper(std::move(creation.builder)), creation.id);
     putElement(outputCount, outputs, entry.getImpl(), UUIDToUUIDMapEntryClassName);
 }
 
@@ -110,8 +102,8 @@ void UUIDToUUIDMapEntryWrapper::CreateIntoValue::invoke(int& outputCount, olan::
         selfElement<UUIDToUUIDMapEntry>(inputCount, inputs, UUIDToUUIDMapEntryClassName);
     CreationInputs creation =
         creationInputs(self->getModel(), UUIDMap::metaClass(), inputCount, inputs);
-    UUIDMap const map = createElement<UUIDMap>(creation);
-    self->setValue(map);
+    UUIDMap const map =
+        self->createIntoValue(UUIDMap::BuilderWrapper(std::move(creation.builder)), creation.id);
     putElement(outputCount, outputs, map.getImpl(), UUIDMapClassName);
 }
 
