@@ -6,9 +6,8 @@
 // identity on one line where it can be read and checked.
 //
 // Hooks. Each class entry names its collection and builder factory, and each operation entry
-// the function that makes its reflective invoker. They are null until the model classes and
-// their invokers exist; the build then registers the classes without factories and installs
-// no invokers. Filling a hook here is all it takes to have the build use it.
+// the function that makes its reflective invoker (null: none is installed); the build
+// registers and installs what the entries name.
 
 #include <memory>
 #include <span>

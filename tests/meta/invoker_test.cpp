@@ -300,6 +300,18 @@ TEST(Invokers, RefusalsComeBeforeAnyChange) {
               "korm0:messages:UniquenessConstraint");
 }
 
+TEST(Invokers, AnOperationIsFoundByItsClassAndName) {
+    Fixture f;
+    auto const found =
+        registry().invoke(UUIDMultiMap::metaClass(), u"findValuesForKey", f.multi, args({key(2)}));
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->getValue<UUIDVector>(), (UUIDVector{key(10), key(22)}));
+    EXPECT_EQ(arvex_test::thrownId([&] {
+                  registry().invoke(UUIDMultiMap::metaClass(), u"noSuchOperation", f.multi, {});
+              }),
+              "korm0:messages:CannotInvokeOperation");
+}
+
 TEST(Invokers, ACompatibleArgumentWithoutDataReadsAsTheNilUuid) {
     M const* const mp = M::getInstance();
     Fixture f;

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/string_generator.hpp>
 #include <boost/uuid/uuid_io.hpp>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -342,8 +344,24 @@ TEST(MetaPackage, EachClassIsRegisteredWithACollectionFactoryOfItsOwnClass) {
                       property == &ordered)
                 << c.name;
         }
-        // Builders are registered once the classes have them.
-        EXPECT_EQ(registry().getBuilderFactory(metaClass), nullptr) << c.name;
+    }
+}
+
+TEST(MetaPackage, EachClassIsRegisteredWithABuilderFactoryCreatingInTheGivenModel) {
+    M const* const mp = M::getInstance();
+    korm::zero::Model const model = korm::zero::Model::create(u"builder factories");
+    for (ExpectedClass const& c : CLASSES) {
+        korm::zero::meta::Class const& metaClass = mp->*c.handle;
+        auto const factory = registry().getBuilderFactory(metaClass);
+        ASSERT_NE(factory, nullptr) << c.name;
+        std::unique_ptr<korm::zero::ModelElement::Builder> const builder = factory(model);
+        EXPECT_EQ(builder->getMetaClass(), metaClass) << c.name;
+        korm::zero::Transaction transaction = model->beginTransaction(false);
+        korm::zero::ModelElement const element = builder->create(boost::uuids::nil_uuid());
+        transaction.commit();
+        ASSERT_FALSE(element.isEmpty()) << c.name;
+        EXPECT_EQ(element->getModel(), model) << c.name;
+        EXPECT_EQ(element->getMetaClass(), metaClass) << c.name;
     }
 }
 
