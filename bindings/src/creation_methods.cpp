@@ -65,8 +65,8 @@ void UUIDToUUIDMapEntryWrapper::Construct::invoke(int& outputCount, olan::Value*
 
 // ---- createInto -------------------------------------------------------------------------------
 
-void UUIDMapWrapper::CreateIntoPairs::invoke(int& outputCount, olan::Value* outputs,
-                                             int inputCount, zvArray const* const* inputs) {
+void UUIDMapWrapper::CreateIntoPairs::invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                                             zvArray const* const* inputs) {
     UUIDMap const self = selfElement<UUIDMap>(inputCount, inputs, UUIDMapClassName);
     CreationInputs creation =
         creationInputs(self->getModel(), UUIDMapEntry::metaClass(), inputCount, inputs);

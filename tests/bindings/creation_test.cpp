@@ -11,6 +11,8 @@ using Creation = BindingsTest;
 
 TEST_F(Creation, TheConstructorTakesInitStructAndUUIDInEitherOrder) {
     Value const init = structOf({{"Key", K1}, {"Value", V1}});
+    Value const k2 = text(K2);
+    Value const v2 = text(V2);
     struct Case {
         char const* label;
         host::Inputs extra;
@@ -19,9 +21,9 @@ TEST_F(Creation, TheConstructorTakesInitStructAndUUIDInEitherOrder) {
     Case const cases[] = {
         {"model", {}, nullptr},
         {"model, struct", {init.get()}, nullptr},
-        {"model, uuid", {text(V2).get()}, V2},
-        {"model, struct, uuid", {init.get(), text(K2).get()}, K2},
-        {"model, uuid, struct", {text(K2).get(), init.get()}, K2},
+        {"model, uuid", {v2.get()}, V2},
+        {"model, struct, uuid", {init.get(), k2.get()}, K2},
+        {"model, uuid, struct", {k2.get(), init.get()}, K2},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.label);
