@@ -4,38 +4,18 @@
 
 #include <boost/lexical_cast/bad_lexical_cast.hpp>
 #include <stdexcept>
-#include <utility>
 
 #include "korm/zero/meta/meta_registry.hpp"
 
 namespace bindings_test {
 
-namespace {
-
-void* library() {
-    // Loaded once and never unloaded: the host owns descriptions whose code lives there.
-    static void* const handle = [] {
-        void* loaded = dlopen(ARVEX_UTILITIES_LIBRARY_FILE, RTLD_NOW | RTLD_GLOBAL);
-        if (loaded == nullptr) {
-            throw std::runtime_error(dlerror());
-        }
-        return loaded;
-    }();
-    return handle;
-}
-
-}  // namespace
-
-EntryPoint entryPoint(char const* name) {
-    void* const symbol = dlsym(library(), name);
+void (*entryPoint(char const* name))() {
+    static void* const library = dlopen(ARVEX_UTILITIES_LIBRARY_FILE, RTLD_NOW | RTLD_GLOBAL);
+    void* const symbol = library != nullptr ? dlsym(library, name) : nullptr;
     if (symbol == nullptr) {
-        throw std::runtime_error(name);
+        throw std::runtime_error(std::string("cannot load ") + name);
     }
-    return reinterpret_cast<EntryPoint>(symbol);
-}
-
-void loadAndInitialise() {
-    entryPoint("ZRInitialize_arvex_utilities")();
+    return reinterpret_cast<void (*)()>(symbol);
 }
 
 bool metaPackageBuilt() {
@@ -61,14 +41,6 @@ Value BindingsTest::make(std::string_view className, host::Inputs const& extra) 
     return host::construct(className, inputs);
 }
 
-std::string textOf(Value const& value) {
-    return zvGetString_UTF8(value.get());
-}
-
-bool flagOf(Value const& value) {
-    return zvGetLogical(value.get(), 0);
-}
-
 std::vector<std::string> cellTexts(Value const& value) {
     std::vector<std::string> texts;
     for (std::size_t i = 0; i < zvGetElementCount(value.get()); ++i) {
@@ -78,12 +50,7 @@ std::vector<std::string> cellTexts(Value const& value) {
 }
 
 Value callOne(Value const& object, std::string_view method, host::Inputs const& inputs) {
-    host::CallResult result = host::callOn(object.get(), method, inputs, 1);
-    return std::move(result.outputs.at(0));
-}
-
-void callNone(Value const& object, std::string_view method, host::Inputs const& inputs) {
-    host::callOn(object.get(), method, inputs, 0);
+    return std::move(host::callOn(object.get(), method, inputs, 1).outputs.at(0));
 }
 
 Value structOf(std::vector<std::pair<std::string, std::string>> const& fields) {
@@ -95,13 +62,13 @@ Value structOf(std::vector<std::pair<std::string, std::string>> const& fields) {
 }
 
 std::string errorIdOf(olan::HostError const& error) {
-    if (error.cause()) {
-        try {
+    try {
+        if (error.cause()) {
             std::rethrow_exception(error.cause());
-        } catch (boost::bad_lexical_cast const&) {
-            return "bad_lexical_cast";
-        } catch (...) {
         }
+    } catch (boost::bad_lexical_cast const&) {
+        return "bad_lexical_cast";
+    } catch (...) {
     }
     return error.identifier();
 }

@@ -40,34 +40,21 @@ TEST_F(MapCalls, AMalformedLaterInputLeavesTheMapUnchanged) {
     EXPECT_FALSE(flagOf(callOne(twoLevel, "hasKey", {text(K1).get()})));
 }
 
-TEST_F(MapCalls, AnEmptySelfRaisesInvalidHandleForEveryInstanceMethod) {
-    struct Case {
+TEST_F(MapCalls, AnEmptySelfRaisesInvalidHandleBeforeAnyInputIsRead) {
+    Value const self(zvCreateEmpty());
+    Value const bad = text(BAD);
+    struct Call {
         char const* cls;
         char const* method;
-        int textInputs;
+        std::size_t inputCount;
     };
-    Case const cases[] = {
-        {MapClass, "insertPair", 2},
-        {MapClass, "hasKey", 1},
-        {MapClass, "createIntoPairs", 0},
-        {MultiMapClass, "findValuesForKey", 1},
-        {MultiMapClass, "erasePairsKeyAndValue", 2},
-        {TwoLevelClass, "findValueForKey", 1},
-        {TwoLevelClass, "insertPair", 3},
-        {TwoLevelEntryClass, "createIntoValue", 0},
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.method);
-        Value const self(zvCreateEmpty());
-        host::Inputs inputs{self.get()};
-        // Malformed text: InvalidHandle comes before any input is converted.
-        for (int i = 0; i < c.textInputs; ++i) {
-            inputs.push_back(text(BAD).release());
-        }
-        EXPECT_HOST_ERROR(host::call(c.cls, c.method, inputs, 0), olan::errors::InvalidHandle);
-        for (std::size_t i = 1; i < inputs.size(); ++i) {
-            zvDestroyArray(const_cast<zvArray*>(inputs[i]));
-        }
+    for (auto const& [cls, method, inputCount] :
+         {Call{MapClass, "insertPair", 3}, Call{MapClass, "createIntoPairs", 2},
+          Call{MultiMapClass, "findValuesForKey", 2}, Call{TwoLevelClass, "insertPair", 4},
+          Call{TwoLevelEntryClass, "createIntoValue", 2}}) {
+        host::Inputs inputs(inputCount, bad.get());
+        inputs[0] = self.get();
+        EXPECT_HOST_ERROR(host::call(cls, method, inputs, 0), olan::errors::InvalidHandle);
     }
 }
 
