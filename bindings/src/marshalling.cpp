@@ -1,0 +1,215 @@
+// Argument and result conversions shared by the method wrappers and property accessors.
+
+#include "marshalling.hpp"
+
+#include <boost/lexical_cast.hpp>
+#include <boost/uuid/nil_generator.hpp>
+#include <boost/uuid/uuid_io.hpp>
+#include <string>
+#include <utility>
+
+#include "korm/zero/messages.hpp"
+#include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/zi/binding.hpp"
+#include "korm/zero/zi/struct_builder.hpp"
+#include "olan/errors.hpp"
+#include "olan/factory/binding_registry.hpp"
+#include "olan/factory/strings.hpp"
+#include "tarsk/core/except/exception.hpp"
+#include "tarsk/core/except/message.hpp"
+#include "tarsk/core/text.hpp"
+
+// The host's own message for an invalid or empty object, as the bindings raise it.
+namespace component_Zolmar::catalog_class {
+class key_InvalidHandle : public tarsk::core::except::Message {
+  public:
+    static constexpr std::string_view COMPONENT = "Zolmar:class";
+    static constexpr std::string_view KEY = "InvalidHandle";
+    key_InvalidHandle() : Message(COMPONENT, KEY, "Invalid or deleted object.", {}) {}
+};
+}  // namespace component_Zolmar::catalog_class
+
+namespace arvex::utilities::zi {
+
+namespace {
+
+namespace kzi = korm::zero::zi;
+
+/// A message-id exception that answers the host's identifier() query with its message id.
+template <class M>
+class IdentifiedException : public tarsk::core::except::Exception<M> {
+  public:
+    using tarsk::core::except::Exception<M>::Exception;
+    std::string identifier() const { return this->getId(); }
+};
+
+[[noreturn]] void reportInvalidValue() {
+    kz::reportException(korm0::messages::InvalidValue());
+}
+
+}  // namespace
+
+olan::InternedName interned(std::string_view name) {
+    return olan::internal::makeInterned(name);
+}
+
+void raiseInvalidHandle() {
+    zvErrMsgId(IdentifiedException<component_Zolmar::catalog_class::key_InvalidHandle>(
+        component_Zolmar::catalog_class::key_InvalidHandle()));
+}
+
+void* nativePointerOf(zvArray const* value, std::string_view className) noexcept {
+    if (value == nullptr || zvGetElementCount(value) == 0) {
+        return nullptr;
+    }
+    olan::Object const* const object = omGetArrayElement(value, 0);
+    return object != nullptr ? object->getNativePointer(interned(className)) : nullptr;
+}
+
+boost::uuids::uuid uuidOfInput(zvArray const* value) {
+    std::u16string const text =
+        olan::factory::Marshaler<olan::factory::UnicodeStringPolicy>::FromM(value);
+    return boost::lexical_cast<boost::uuids::uuid>(tarsk::core::text::toUtf8(text));
+}
+
+std::u16string uuidText16(boost::uuids::uuid const& id) {
+    std::string const narrow = boost::lexical_cast<std::string>(id);
+    return std::u16string(narrow.begin(), narrow.end());
+}
+
+olan::Value uuidText(boost::uuids::uuid const& id) {
+    return olan::Value(zvCreateString_UTF16(uuidText16(id)));
+}
+
+olan::Value uuidCell(std::vector<boost::uuids::uuid> const& ids) {
+    olan::Value cell(zvCreateCellArray(2, {1, ids.size()}));
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        zvSetCell(cell.get(), i, zvCreateString_UTF8(boost::lexical_cast<std::string>(ids[i])));
+    }
+    return cell;
+}
+
+olan::Value bindForOutput(kz::ModelElement::Impl* element, std::string_view declaredClassName) {
+    return kzi::bindElement(element, declaredClassName);
+}
+
+bool isStruct(zvArray const* value) noexcept {
+    return value != nullptr && (zvGetClassCode(value) & ~zvFlagLent) == zvCodeStruct;
+}
+
+WrapperMethod::WrapperMethod(std::string name, std::uint32_t attributes,
+                             std::string_view argumentNames, std::string_view outputType,
+                             std::initializer_list<std::string_view> inputTypes, int optionalInputs)
+    : OlanMethod(std::move(name), attributes, "") {
+    using olan::factory::impl::Invoker;
+    auto const* in = inputTypes.begin();
+    switch (inputTypes.size()) {
+        case 0:
+            Invoker::createSignature(argumentNames, outputType, signature());
+            break;
+        case 1:
+            Invoker::createSignature(argumentNames, outputType, in[0], signature());
+            break;
+        case 2:
+            Invoker::createSignature(argumentNames, outputType, in[0], in[1], signature());
+            break;
+        case 3:
+            Invoker::createSignature(argumentNames, outputType, in[0], in[1], in[2], signature());
+            break;
+        default:
+            Invoker::createSignature(argumentNames, outputType, in[0], in[1], in[2], in[3],
+                                     signature());
+            break;
+    }
+    signature().setOptionalInputCount(optionalInputs);
+}
+
+void construct(kz::meta::Class const& metaClass, std::string_view className, int& outputCount,
+               olan::Value* outputs, int inputCount, zvArray const* const* inputs) {
+    // modelOf answers no model for an empty array, a non-model and a model closed through the
+    // host (the framework's mark of a model no longer usable for creating elements).
+    kz::Model const model = inputCount > 0 ? kzi::modelOf(inputs[0]) : kz::Model();
+    if (!model) {
+        kz::reportException(korm0::messages::CannotCreateWithoutModel());
+    }
+    std::unique_ptr<kz::ModelElement::Builder> builder;
+    boost::optional<boost::uuids::uuid> id;
+    for (int i = 1; i < inputCount && i < 3; ++i) {
+        zvArray const* const value = inputs[i];
+        if (!builder && isStruct(value) && zvGetElementCount(value) == 1) {
+            builder = kzi::detail::createBuilderFromStruct(value, 0, model, metaClass);
+        } else if (!id) {
+            id = kzi::detail::extractUuid(value);
+            if (!id) {
+                reportInvalidValue();
+            }
+        } else {
+            reportInvalidValue();
+        }
+    }
+    if (!builder) {
+        builder = metaClass.getClassImpl()->instantiateBuilder(model);
+    }
+    kz::ModelElement const element = builder->create(id.value_or(boost::uuids::nil_uuid()));
+    kz::ModelElement::Impl* const record = element.getImpl();
+    olan::factory::basic::BindingRegistry::announceForConstructor(
+        record, interned(kzi::hostClassNameFor(record, className)),
+        outputs != nullptr ? outputs[0].get() : nullptr, true);
+    if (record != nullptr) {
+        record->addRef();
+    }
+    outputCount = 1;
+}
+
+CreationInputs creationInputs(kz::Model const& model, kz::meta::Class const& metaClass,
+                              int inputCount, zvArray const* const* inputs) {
+    using kzi::detail::createBuilderFromStructFirst;
+    using kzi::detail::extractUuid;
+    CreationInputs result;
+    boost::optional<boost::uuids::uuid> id;
+    if (inputCount >= 3) {
+        if (!isStruct(inputs[1])) {
+            reportInvalidValue();
+        }
+        result.builder = createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
+        id = extractUuid(inputs[2]);
+    } else if (inputCount == 2 && isStruct(inputs[1])) {
+        result.builder = createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
+        id = kz::ModelElement::Impl::generateNewUuid();
+    } else {
+        result.builder = metaClass.getClassImpl()->instantiateBuilder(model);
+        id = inputCount == 2
+                 ? extractUuid(inputs[1])
+                 : boost::optional<boost::uuids::uuid>(kz::ModelElement::Impl::generateNewUuid());
+    }
+    if (!result.builder || !id) {
+        reportInvalidValue();
+    }
+    result.id = *id;
+    return result;
+}
+
+void invokeStaticMetaClass(kz::meta::Class (*metaClass)(), int& outputCount, olan::Value* outputs,
+                           int /*inputCount*/, zvArray const* const* /*inputs*/) {
+    kz::meta::Class const type = metaClass();
+    olan::Value bound = bindForOutput(type.getImpl(), kzi::MetaClassClassName);
+    if (outputs != nullptr) {
+        outputs[0] = std::move(bound);
+    }
+    if (outputCount == 0) {
+        outputCount = 1;
+    }
+}
+
+olan::factory::OlanMethod* newStaticMetaClass(kz::meta::Class (*metaClass)()) {
+    using Method = olan::factory::impl::MethodImpl<kz::meta::Class (*)()>;
+    auto method = std::make_unique<Method>(
+        "StaticMetaClass",
+        olan::factory::MethodAttributes(olan::factory::MethodAttributes::Static |
+                                        olan::factory::MethodAttributes::ClassQuery),
+        "", &invokeStaticMetaClass, metaClass);
+    olan::factory::impl::Invoker::createSignature("", kzi::MetaClassClassName, method->signature());
+    return method.release();
+}
+
+}  // namespace arvex::utilities::zi

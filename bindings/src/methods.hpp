@@ -1,0 +1,270 @@
+#pragma once
+
+// The method descriptions of the six classes: one class per method, nested in its class's
+// wrapper. Each sets up its name, attribute word and signature; its invoke operation (defined
+// in map_methods.cpp and creation_methods.cpp) converts the inputs, calls the model operation
+// and converts the result. The constructors are defined in creation_methods.cpp.
+
+#include "arvex/utilities/bindings/wrappers.hpp"
+#include "korm/zero/zi/binding.hpp"
+#include "marshalling.hpp"
+#include "olan/factory/strings.hpp"
+
+namespace arvex::utilities::zi {
+
+using olan::factory::detail::StringScalarType;
+using olan::factory::detail::StringVectorType;
+
+/// The argument names of every constructor.
+inline constexpr char const* ConstructorArguments = "model opt_init opt_uuid";
+
+class FullPathAPIWrapper::GetComponentNames final : public WrapperMethod {
+  public:
+    GetComponentNames()
+        : WrapperMethod("getComponentNames", olan::factory::MethodAttributes::Static, "",
+                        StringVectorType, {StringScalarType}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
+  public:
+    CreateIntoPairs()
+        : WrapperMethod("createIntoPairs", 0, "", UUIDMapEntryClassName,
+                        {UUIDMapClassName, "any", "char"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapWrapper::InsertPair final : public WrapperMethod {
+  public:
+    InsertPair()
+        : WrapperMethod("insertPair", 0, "", "void", {UUIDMapClassName, "char", "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
+  public:
+    ErasePairForKey()
+        : WrapperMethod("erasePairForKey", 0, "", "void", {UUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapWrapper::ErasePairsForValue final : public WrapperMethod {
+  public:
+    ErasePairsForValue()
+        : WrapperMethod("erasePairsForValue", 0, "", "void", {UUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapWrapper::FindValueForKey final : public WrapperMethod {
+  public:
+    FindValueForKey()
+        : WrapperMethod("findValueForKey", 0, "", "char", {UUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapWrapper::HasKey final : public WrapperMethod {
+  public:
+    HasKey() : WrapperMethod("hasKey", 0, "", "logical scalar", {UUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::CreateIntoPairs final : public WrapperMethod {
+  public:
+    CreateIntoPairs()
+        : WrapperMethod("createIntoPairs", 0, "", UUIDMapEntryClassName,
+                        {UUIDMultiMapClassName, "any", "char"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::InsertPair final : public WrapperMethod {
+  public:
+    InsertPair()
+        : WrapperMethod("insertPair", 0, "", "void", {UUIDMultiMapClassName, "char", "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::ErasePairsForKey final : public WrapperMethod {
+  public:
+    ErasePairsForKey()
+        : WrapperMethod("erasePairsForKey", 0, "", "void", {UUIDMultiMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::ErasePairsKeyAndValue final : public WrapperMethod {
+  public:
+    ErasePairsKeyAndValue()
+        : WrapperMethod("erasePairsKeyAndValue", 0, "", "void",
+                        {UUIDMultiMapClassName, "char", "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::ErasePairsForValue final : public WrapperMethod {
+  public:
+    ErasePairsForValue()
+        : WrapperMethod("erasePairsForValue", 0, "", "void", {UUIDMultiMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::FindValuesForKey final : public WrapperMethod {
+  public:
+    FindValuesForKey()
+        : WrapperMethod("findValuesForKey", 0, "", StringVectorType,
+                        {UUIDMultiMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::HasKey final : public WrapperMethod {
+  public:
+    HasKey()
+        : WrapperMethod("hasKey", 0, "", "logical scalar", {UUIDMultiMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
+  public:
+    CreateIntoPairs()
+        : WrapperMethod("createIntoPairs", 0, "", UUIDToUUIDMapEntryClassName,
+                        {UUIDToUUIDMapClassName, "any", "char"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::InsertPair final : public WrapperMethod {
+  public:
+    InsertPair()
+        : WrapperMethod("insertPair", 0, "", "void",
+                        {UUIDToUUIDMapClassName, "char", "char", "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
+  public:
+    ErasePairForKey()
+        : WrapperMethod("erasePairForKey", 0, "", "void", {UUIDToUUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::ErasePairForKeys final : public WrapperMethod {
+  public:
+    ErasePairForKeys()
+        : WrapperMethod("erasePairForKeys", 0, "", "void", {UUIDToUUIDMapClassName, "char", "char"},
+                        0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::FindValueForKey final : public WrapperMethod {
+  public:
+    FindValueForKey()
+        : WrapperMethod("findValueForKey", 0, "", UUIDMapClassName,
+                        {UUIDToUUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::FindValuesWithSubKey final : public WrapperMethod {
+  public:
+    FindValuesWithSubKey()
+        : WrapperMethod("findValuesWithSubKey", 0, "", StringVectorType,
+                        {UUIDToUUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::FindValueForKeys final : public WrapperMethod {
+  public:
+    FindValueForKeys()
+        : WrapperMethod("findValueForKeys", 0, "", "char", {UUIDToUUIDMapClassName, "char", "char"},
+                        0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::HasKey final : public WrapperMethod {
+  public:
+    HasKey()
+        : WrapperMethod("hasKey", 0, "", "logical scalar", {UUIDToUUIDMapClassName, "char"}, 0) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapEntryWrapper::CreateIntoValue final : public WrapperMethod {
+  public:
+    CreateIntoValue()
+        : WrapperMethod("createIntoValue", 0, "", UUIDMapClassName,
+                        {UUIDToUUIDMapEntryClassName, "any", "char"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class FullPathAPIWrapper::Construct final : public WrapperMethod {
+  public:
+    Construct()
+        : WrapperMethod("FullPathAPI", 0, ConstructorArguments, FullPathAPIClassName,
+                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapWrapper::Construct final : public WrapperMethod {
+  public:
+    Construct()
+        : WrapperMethod("UUIDMap", 0, ConstructorArguments, UUIDMapClassName,
+                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMultiMapWrapper::Construct final : public WrapperMethod {
+  public:
+    Construct()
+        : WrapperMethod("UUIDMultiMap", 0, ConstructorArguments, UUIDMultiMapClassName,
+                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapWrapper::Construct final : public WrapperMethod {
+  public:
+    Construct()
+        : WrapperMethod("UUIDToUUIDMap", 0, ConstructorArguments, UUIDToUUIDMapClassName,
+                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDToUUIDMapEntryWrapper::Construct final : public WrapperMethod {
+  public:
+    Construct()
+        : WrapperMethod("UUIDToUUIDMapEntry", 0, ConstructorArguments, UUIDToUUIDMapEntryClassName,
+                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+class UUIDMapEntryWrapper::Construct final : public WrapperMethod {
+  public:
+    Construct()
+        : WrapperMethod("UUIDMapEntry", 0, ConstructorArguments, UUIDMapEntryClassName,
+                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+};
+
+}  // namespace arvex::utilities::zi
