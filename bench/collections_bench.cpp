@@ -41,9 +41,7 @@ struct Fixture {
 };
 
 void perElement(benchmark::State& state) {
-    state.counters["ns_per_elem"] = benchmark::Counter(
-        static_cast<double>(state.range(0)),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    arvex::bench::timePerItem(state, state.range(0), "ns_per_elem");
 }
 
 void insertArvex(benchmark::State& state) {

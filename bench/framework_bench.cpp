@@ -74,9 +74,7 @@ class AllocationMeter {
             static_cast<double>(state.iterations()) * static_cast<double>(elementsPerIteration);
         state.counters["bytes_per_elem"] = static_cast<double>(m_totalBytes) / elements;
         state.counters["allocs_per_elem"] = static_cast<double>(m_totalCount) / elements;
-        state.counters["ns_per_elem"] = benchmark::Counter(
-            static_cast<double>(elementsPerIteration),
-            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        arvex::bench::timePerItem(state, elementsPerIteration, "ns_per_elem");
     }
 
   private:

@@ -48,9 +48,7 @@ struct Filled {
 };
 
 void perCall(benchmark::State& state, std::int64_t calls) {
-    state.counters["ns_per_call"] = benchmark::Counter(
-        static_cast<double>(calls),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    arvex::bench::timePerItem(state, calls, "ns_per_call");
 }
 
 // ---- findValueForKey ------------------------------------------------------------------------

@@ -77,9 +77,7 @@ uuid valueOf(uuid key) {
 }
 
 void perPair(benchmark::State& state, std::int64_t pairsPerIteration) {
-    state.counters["ns_per_pair"] = benchmark::Counter(
-        static_cast<double>(pairsPerIteration),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    arvex::bench::timePerItem(state, pairsPerIteration, "ns_per_pair");
 }
 
 /// A model holding one map filled with `keys` in one transaction, with no undo history.

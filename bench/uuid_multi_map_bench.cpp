@@ -46,9 +46,7 @@ Pairs pairsOf(std::vector<uuid> const& keys, std::int64_t perKey, unsigned seed)
 }
 
 void perPair(benchmark::State& state) {
-    state.counters["ns_per_pair"] = benchmark::Counter(
-        static_cast<double>(state.range(0)),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    arvex::bench::timePerItem(state, state.range(0), "ns_per_pair");
 }
 
 /// A model holding one multimap, filled with `pairs` in one transaction, with no undo history.

@@ -60,9 +60,7 @@ struct Pairs {
 };
 
 void perPair(benchmark::State& state, std::int64_t pairsPerIteration) {
-    state.counters["ns_per_pair"] = benchmark::Counter(
-        static_cast<double>(pairsPerIteration),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    arvex::bench::timePerItem(state, pairsPerIteration, "ns_per_pair");
 }
 
 /// A model holding one two-level map filled with `order` in one transaction, no undo history.

@@ -23,6 +23,12 @@ std::vector<std::int64_t> sizes(std::initializer_list<std::int64_t> all) {
     return result;
 }
 
+void timePerItem(benchmark::State& state, std::int64_t items, char const* name) {
+    state.counters[name] = benchmark::Counter(
+        static_cast<double>(items),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 std::vector<boost::uuids::uuid> randomUuids(std::int64_t count, unsigned seed) {
     std::mt19937_64 engine(seed);
     boost::uuids::basic_random_generator<std::mt19937_64> generate(engine);

@@ -23,6 +23,10 @@ std::vector<std::int64_t> sizes(std::initializer_list<std::int64_t> all);
 /// True in a smoke run.
 bool smokeRun();
 
+/// Reports the time per item as the counter `name` ("ns_per_pair", ...), for `items` items
+/// handled in each iteration.
+void timePerItem(benchmark::State& state, std::int64_t items, char const* name);
+
 /// `count` random (version 4) UUIDs, the same for a given seed; distinct in practice.
 std::vector<boost::uuids::uuid> randomUuids(std::int64_t count, unsigned seed);
 
