@@ -1,6 +1,6 @@
 // The collection bases: the change bracket (own or joined transaction, rollback), the model
-// check, composite bookkeeping, the defaults of the generic interfaces, proxy resolution
-// through the owner, and the saturating Bloom filter.
+// check, composite bookkeeping, the defaults of the generic interfaces and the saturating
+// Bloom filter.
 
 #include <gtest/gtest.h>
 
@@ -91,21 +91,6 @@ TEST(CollectionBases, DefaultsForwardToTheGenericInterface) {
     ModelElement const copy = Holder::create(model);
     holder(copy).toys().copyContents(toys);
     EXPECT_EQ(holder(copy).toys().items(), (std::vector<ModelElement>{b, c}));
-}
-
-TEST(CollectionBases, ProxiesResolveThroughTheOwnersModel) {
-    Model model = Model::create();
-    ModelElement const h = Holder::create(model);
-    ModelElement const target = Item::create(model);
-    ModelElement const proxy = Item::createProxy(model, target->getPersistentProxyId(false));
-    ModelElement const stray = Item::createProxy(
-        model, ProxyId::forElement(ElementImpl::generateNewUuid(), boost::uuids::nil_uuid()));
-    TestSequence& toys = holder(h).toys();
-    EXPECT_EQ(toys.resolveProxy(proxy), target);
-    EXPECT_EQ(toys.peekResolveProxy(proxy), target);
-    EXPECT_EQ(toys.resolveProxy(stray), stray) << "unresolvable: still the proxy";
-    EXPECT_EQ(toys.resolveProxy(target), target);
-    EXPECT_FALSE(ReferenceCollection::isResolvingProxies());
 }
 
 TEST(SaturatedBloomFilter, NoFalseNegativesAndCountersSaturate) {
