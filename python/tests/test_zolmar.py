@@ -89,6 +89,20 @@ class LifetimeTest(unittest.TestCase):
         self.assertEqual(zolmar._host.live_object_count(), before)
 
 
+class OwnTransactionTest(unittest.TestCase):
+    def test_each_call_outside_a_transaction_is_one_undo_step(self):
+        model = korm.Model()
+        umap = arvex.UUIDMap(model)
+        umap.insertPair(K1, V1)
+        umap.insertPair(K2, V1)
+        elements = model.getElementCount()
+        with self.assertRaises(zolmar.Error):
+            umap.insertPair(K1, V1)
+        self.assertEqual(model.getElementCount(), elements)
+        model.undo()
+        self.assertEqual((umap.hasKey(K1), umap.hasKey(K2)), (True, False))
+
+
 class ConversionTest(unittest.TestCase):
     def test_round_trip(self):
         for value in ["", "ascii", "Grüße, 世界 🙂", True, False, 2.5, ["a", [True, None]],

@@ -163,11 +163,36 @@ def _signature(member, skip_self):
     return f"{member['name']}({', '.join(args)})"
 
 
-def _method(member):
+# Each call that changes a model from outside a transaction of that model runs in a transaction of
+# its own, as a host does: one call is one undo step, and a call that fails leaves nothing behind.
+# Set to False for a session that manages its transactions itself.
+auto_transactions = True
+_open = {}  # native address of a model -> transactions opened through this package
+
+
+def _in_own_transaction(model, action):
+    if not auto_transactions or model is None or _open.get(model._array.object_id(), 0) > 0:
+        return action()
+    with _Transaction(model):
+        return action()
+
+
+def _library_class(qualified):
+    return not qualified.startswith("korm.zero")
+
+
+def _method(qualified, member):
     name, n = member["name"], _outputs(member)
 
     def method(self, *args):
-        return _result(_host.call_on(self._array, name, [to_host(a) for a in args], n))
+        inputs = [to_host(a) for a in args]
+
+        def act():
+            return _result(_host.call_on(self._array, name, inputs, n))
+
+        if not _library_class(qualified):
+            return act()
+        return _in_own_transaction(self.getModel(), act)
 
     method.__name__ = name
     method.__doc__ = f"{_signature(member, True)}\n\n{member['description']}"
@@ -185,21 +210,30 @@ def _static_method(qualified, member):
     return staticmethod(method)
 
 
-def _property(member):
+def _property(qualified, member):
     name = member["name"]
 
     def get(self):
         return from_host(_host.get_property(self._array, name))
 
     def set_(self, value):
-        _host.set_property(self._array, name, to_host(value))
+        array = to_host(value)
+
+        def act():
+            _host.set_property(self._array, name, array)
+
+        if not _library_class(qualified):
+            return act()
+        return _in_own_transaction(self.getModel(), act)
 
     return property(get, None if member["read_only"] else set_, doc=member["description"])
 
 
 def _constructor(qualified, member):
     def __init__(self, *args):
-        array = _host.construct(qualified, [to_host(a) for a in args])
+        inputs = [to_host(a) for a in args]
+        model = next((a for a in args if isinstance(a, _class("korm.zero.Model"))), None)
+        array = _in_own_transaction(model, lambda: _host.construct(qualified, inputs))
         self._array = array
         _objects[array.object_id()] = self
 
@@ -221,9 +255,9 @@ def _class(qualified):
             ns["__init__"] = _constructor(qualified, m)
             has_constructor = True
         elif m["kind"] == _PROPERTY:
-            ns[m["name"]] = _property(m)
+            ns[m["name"]] = _property(qualified, m)
         elif m["kind"] == _METHOD:
-            ns[m["name"]] = _static_method(qualified, m) if m["static"] else _method(m)
+            ns[m["name"]] = _static_method(qualified, m) if m["static"] else _method(qualified, m)
     if not has_constructor:
 
         def __init__(self, *args):
@@ -254,10 +288,27 @@ class _Transaction:
         return False
 
 
+def _track(name, change):
+    """A model's transaction member that also counts the transactions open on it."""
+
+    def member(self):
+        _host.call_on(self._array, name, [], 0)
+        address = self._array.object_id()
+        _open[address] = _open.get(address, 0) + change
+        if _open[address] <= 0:
+            del _open[address]
+
+    member.__name__ = name
+    return member
+
+
 # Python conveniences added to some host classes; they only call registered members.
 _CONVENIENCES = {
     "korm.zero.Model": {
         "transaction": lambda self: _Transaction(self),
+        "beginTransaction": _track("beginTransaction", +1),
+        "commit": _track("commit", -1),
+        "rollback": _track("rollback", -1),
         "__repr__": lambda self: f"<korm.zero.Model {self.Name!r}: {self.getElementCount():.0f} elements>",
     },
     "korm.zero.Set": {
