@@ -1,0 +1,227 @@
+// zolmar._host: the host's call interface for Python. Host arrays travel as `Array` objects that
+// own one host array each; the pure-Python package on top converts them to and from Python values
+// and builds Python classes from the class descriptions.
+
+#include <dlfcn.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <boost/lexical_cast/bad_lexical_cast.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "olan/olan.hpp"
+
+namespace py = pybind11;
+namespace host = olan::host;
+using olan::Value;
+
+namespace {
+
+/// One owned host array (shared so that Python may hold it from several places).
+struct Array {
+    std::shared_ptr<Value> value;
+    explicit Array(zvArray* owned) : value(std::make_shared<Value>(owned)) {}
+    const zvArray* get() const { return value->get(); }
+};
+
+/// The error Python sees for a host error: (identifier, text, is_bad_cast).
+py::object hostErrorFactory;
+
+host::Inputs inputsOf(const std::vector<Array>& arrays) {
+    host::Inputs inputs;
+    inputs.reserve(arrays.size());
+    for (const Array& a : arrays)
+        inputs.push_back(a.get());
+    return inputs;
+}
+
+Array makeCell(const std::vector<Array>& items) {
+    Array cell(zvCreateCellArray(2, {std::size_t{1}, items.size()}));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        zvSetCell(cell.value->get(), i, zvDuplicateArray(items[i].get()));
+    }
+    return cell;
+}
+
+Array makeStruct(const std::vector<std::pair<std::string, Array>>& fields) {
+    Array s(zvCreateStruct({}));
+    for (const auto& [name, item] : fields) {
+        zvSetField(s.value->get(), 0, name, zvDuplicateArray(item.get()));
+    }
+    return s;
+}
+
+/// Python's view of an array: (kind, payload) with the payload a Python value for scalars and
+/// text, a list of Arrays for cells, a dict of Arrays for a 1-by-1 struct.
+py::object unpack(const Array& a) {
+    const zvArray* array = a.get();
+    if (array == nullptr)
+        return py::make_tuple("empty", py::none());
+    std::size_t const n = zvGetElementCount(array);
+    switch (zvGetClassCode(array) & ~zvFlagLent) {
+        case zvCodeChar: {
+            std::u16string const text = zvGetString_UTF16(array);
+            return py::make_tuple("char",
+                                  py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF16(
+                                      reinterpret_cast<const char*>(text.data()),
+                                      static_cast<Py_ssize_t>(text.size() * 2), nullptr, nullptr)));
+        }
+        case zvCodeLogical: {
+            py::list items;
+            for (std::size_t i = 0; i < n; ++i)
+                items.append(zvGetLogical(array, i));
+            return py::make_tuple("logical", items);
+        }
+        case zvCodeDouble: {
+            py::list items;
+            for (std::size_t i = 0; i < n; ++i)
+                items.append(zvGetDouble(array, i));
+            return py::make_tuple("double", items);
+        }
+        case zvCodeCell: {
+            py::list items;
+            for (std::size_t i = 0; i < n; ++i) {
+                const zvArray* c = zvGetCell(array, i);
+                items.append(Array(c == nullptr ? zvCreateEmpty() : zvDuplicateArray(c)));
+            }
+            return py::make_tuple("cell", items);
+        }
+        case zvCodeStruct: {
+            py::dict fields;
+            if (n == 1) {
+                for (int f = 0; f < zvGetFieldCount(array); ++f) {
+                    std::string const name = zvGetFieldName(array, f);
+                    const zvArray* v = zvGetField(array, 0, name);
+                    fields[py::str(name)] =
+                        Array(v == nullptr ? zvCreateEmpty() : zvDuplicateArray(v));
+                }
+            }
+            return py::make_tuple("struct", fields);
+        }
+        case zvCodeObject:
+            return py::make_tuple("object", py::none());
+        default:
+            return py::make_tuple("unknown", py::none());
+    }
+}
+
+/// Runs `f`, turning a host error into the Python error the package registered.
+template <class F>
+auto guarded(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const olan::HostError& e) {
+        bool badCast = false;
+        if (e.cause()) {
+            try {
+                std::rethrow_exception(e.cause());
+            } catch (const boost::bad_lexical_cast&) {
+                badCast = true;
+            } catch (...) {
+            }
+        }
+        if (!hostErrorFactory)
+            throw;
+        py::object error = hostErrorFactory(e.identifier(), e.what(), badCast);
+        PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+        throw py::error_already_set();
+    }
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_host, m) {
+    m.doc() = "The host's call interface: classes, objects, calls and host arrays.";
+
+    py::class_<Array>(m, "Array")
+        .def("unpack", &unpack)
+        .def("class_name", [](const Array& a) { return host::className(a.get()); })
+        .def("object_id",
+             [](const Array& a) {
+                 return reinterpret_cast<std::uintptr_t>(omGetArrayElement(a.get(), 0));
+             })
+        .def("isa", [](const Array& a, const std::string& c) { return host::isa(a.get(), c); });
+
+    m.def("set_error_factory", [](py::object f) { hostErrorFactory = std::move(f); });
+    m.def("load", [](const std::string& file, const std::string& name) {
+        void* const library = dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (library == nullptr)
+            throw std::runtime_error(dlerror());
+        auto const initialise =
+            reinterpret_cast<void (*)()>(dlsym(library, ("ZRInitialize_" + name).c_str()));
+        if (initialise == nullptr)
+            throw std::runtime_error("no entry point ZRInitialize_" + name);
+        guarded([&] { initialise(); });
+    });
+
+    m.def("text", [](const std::u16string& s) { return Array(zvCreateString_UTF16(s)); });
+    m.def("logical", [](bool b) { return Array(zvCreateLogical(b)); });
+    m.def("double", [](double d) { return Array(zvCreateDouble(d)); });
+    m.def("empty", [] { return Array(zvCreateEmpty()); });
+    m.def("cell", &makeCell);
+    m.def("struct", &makeStruct);
+
+    m.def("package", [](const std::string& name) -> py::object {
+        auto p = host::findPackage(name);
+        if (!p)
+            return py::none();
+        return py::make_tuple(p->classes, p->subPackages);
+    });
+    m.def("describe_class", [](const std::string& name) {
+        auto const c = guarded([&] { return host::describeClass(name); });
+        py::list members;
+        for (const auto& mem : c.members) {
+            py::dict d;
+            d["kind"] = static_cast<int>(mem.kind);
+            d["name"] = mem.name;
+            d["description"] = mem.description;
+            d["static"] = mem.isStatic;
+            d["hidden"] = mem.isHidden;
+            d["read_only"] = mem.isReadOnly;
+            d["type"] = mem.type;
+            d["arguments"] = mem.signature.argumentNames;
+            d["input_types"] = mem.signature.inputTypes;
+            d["output_type"] = mem.signature.outputType;
+            members.append(d);
+        }
+        py::dict d;
+        d["name"] = c.name;
+        d["qualified_name"] = c.qualifiedName;
+        d["description"] = c.description;
+        d["abstract"] = c.isAbstract;
+        d["superclasses"] = c.superclasses;
+        d["members"] = members;
+        return d;
+    });
+
+    m.def("construct", [](const std::string& cls, const std::vector<Array>& in) {
+        return guarded([&] { return Array(host::construct(cls, inputsOf(in)).release()); });
+    });
+    auto const outputsOf = [](host::CallResult r) {
+        std::vector<Array> out;
+        for (Value& v : r.outputs)
+            out.emplace_back(v.release());
+        return out;
+    };
+    m.def("call", [outputsOf](const std::string& cls, const std::string& method,
+                              const std::vector<Array>& in, int n) {
+        return guarded([&] { return outputsOf(host::call(cls, method, inputsOf(in), n)); });
+    });
+    m.def("call_on", [outputsOf](const Array& self, const std::string& method,
+                                 const std::vector<Array>& in, int n) {
+        return guarded(
+            [&] { return outputsOf(host::callOn(self.get(), method, inputsOf(in), n)); });
+    });
+    m.def("get_property", [](const Array& self, const std::string& name) {
+        return guarded([&] { return Array(host::getProperty(self.get(), name).release()); });
+    });
+    m.def("set_property", [](const Array& self, const std::string& name, const Array& v) {
+        guarded([&] { host::setProperty(self.get(), name, v.get()); });
+    });
+    m.def("live_object_count", [] { return host::liveObjectCount(); });
+}

@@ -1,0 +1,350 @@
+"""zolmar: Python as the host of the library's scripting packages.
+
+    import zolmar
+    zolmar.load("arvex_utilities")            # or the path of the shared library
+    arvex = zolmar.package("arvex.utilities")
+    model = zolmar.package("korm.zero").Model()
+    umap = arvex.UUIDMap(model)
+
+Classes are built from the host's class descriptions: one Python class per registered class,
+with its constructor, methods (static ones as static methods) and properties (read-only ones
+without a setter) under their registered names. Values are converted both ways: str <-> char
+arrays, bool <-> logical scalars, int/float <-> doubles, list/tuple <-> 1-by-n cells,
+dict <-> 1-by-1 structs, None -> the empty array, objects <-> their host objects. A host object
+comes back as the same Python object while that Python object lives.
+"""
+
+import os
+import pkgutil
+import weakref
+
+# The compiled extension may live in another directory of the path (the build tree).
+__path__ = pkgutil.extend_path(__path__, __name__)
+
+from . import _host  # noqa: E402
+
+__all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject"]
+
+
+class Error(Exception):
+    """A host error; `identifier` is its message id (for example
+    "korm0:messages:UniquenessConstraint")."""
+
+    def __init__(self, identifier, text):
+        super().__init__(text)
+        self.identifier = identifier
+
+    def __str__(self):
+        return f"{self.identifier}: {self.args[0]}"
+
+
+class BadLexicalCast(Error):
+    """A text that could not be converted to the value a member expects."""
+
+
+def _make_error(identifier, text, bad_cast):
+    return (BadLexicalCast if bad_cast else Error)(identifier, text)
+
+
+_host.set_error_factory(_make_error)
+
+_loaded = {}
+
+
+def load(path_or_name):
+    """Loads a library once and runs its initialiser. A bare name is looked up as
+    lib<name>.so through the dynamic loader (or $ZOLMAR_LIBRARY when its file name matches)."""
+    if os.sep in path_or_name:
+        path = path_or_name
+        base = os.path.basename(path)
+        name = base[3:] if base.startswith("lib") else base
+        name = name.split(".so")[0]
+    else:
+        name = path_or_name
+        path = os.environ.get("ZOLMAR_LIBRARY", "")
+        if not os.path.basename(path).startswith(f"lib{name}.so"):
+            path = f"lib{name}.so"
+    if name not in _loaded:
+        _host.load(path, name)
+        _loaded[name] = path
+
+
+# ---- values -----------------------------------------------------------------------------------
+
+_objects = weakref.WeakValueDictionary()  # native object address -> Python object
+
+
+def to_host(value):
+    """The host array of a Python value."""
+    if isinstance(value, HostObject):
+        return value._array
+    if isinstance(value, _host.Array):
+        return value
+    if value is None:
+        return _host.empty()
+    if isinstance(value, bool):
+        return _host.logical(value)
+    if isinstance(value, (int, float)):
+        return _host.double(float(value))
+    if isinstance(value, str):
+        return _host.text(value)
+    if isinstance(value, (list, tuple)):
+        return _host.cell([to_host(v) for v in value])
+    if isinstance(value, dict):
+        return _host.struct([(str(k), to_host(v)) for k, v in value.items()])
+    raise TypeError(f"no host value for {type(value).__name__}")
+
+
+def from_host(array):
+    """The Python value of a host array."""
+    kind, payload = array.unpack()
+    if kind == "char":
+        return payload
+    if kind in ("logical", "double"):
+        if not payload:
+            return None
+        return payload[0] if len(payload) == 1 else payload
+    if kind == "cell":
+        return [from_host(a) for a in payload]
+    if kind == "struct":
+        return {k: from_host(a) for k, a in payload.items()}
+    if kind == "object":
+        return _wrap(array)
+    return None
+
+
+def _wrap(array):
+    address = array.object_id()
+    if address == 0:
+        return None
+    existing = _objects.get(address)
+    if existing is not None:
+        return existing
+    cls = _class(array.class_name())
+    obj = object.__new__(cls)
+    obj._array = array
+    _objects[address] = obj
+    return obj
+
+
+# ---- classes ----------------------------------------------------------------------------------
+
+_classes = {}
+_SUPERCLASS, _CONSTRUCTOR, _PROPERTY, _METHOD = range(4)
+
+
+class HostObject:
+    """Base of every class built from a class description."""
+
+    _qualified_name = ""
+
+    def __repr__(self):
+        return f"<{self._qualified_name} object at {self._array.object_id():#x}>"
+
+    def __eq__(self, other):
+        return isinstance(other, HostObject) and self._array.object_id() == other._array.object_id()
+
+    def __hash__(self):
+        return hash(self._array.object_id())
+
+
+def _outputs(member):
+    return 0 if member["output_type"] in ("", "void") else 1
+
+
+def _result(outputs):
+    return from_host(outputs[0]) if outputs else None
+
+
+def _signature(member, skip_self):
+    args = list(member["arguments"])
+    if skip_self and args:
+        args = args[1:]
+    return f"{member['name']}({', '.join(args)})"
+
+
+# Each call that changes a model from outside a transaction of that model runs in a transaction of
+# its own, as a host does: one call is one undo step, and a call that fails leaves nothing behind.
+# Set to False for a session that manages its transactions itself.
+auto_transactions = True
+_open = {}  # native address of a model -> transactions opened through this package
+
+
+def _in_own_transaction(model, action):
+    if not auto_transactions or model is None or _open.get(model._array.object_id(), 0) > 0:
+        return action()
+    with _Transaction(model):
+        return action()
+
+
+def _library_class(qualified):
+    return not qualified.startswith("korm.zero")
+
+
+def _method(qualified, member):
+    name, n = member["name"], _outputs(member)
+
+    def method(self, *args):
+        inputs = [to_host(a) for a in args]
+
+        def act():
+            return _result(_host.call_on(self._array, name, inputs, n))
+
+        if not _library_class(qualified):
+            return act()
+        return _in_own_transaction(self.getModel(), act)
+
+    method.__name__ = name
+    method.__doc__ = f"{_signature(member, True)}\n\n{member['description']}"
+    return method
+
+
+def _static_method(qualified, member):
+    name, n = member["name"], _outputs(member)
+
+    def method(*args):
+        return _result(_host.call(qualified, name, [to_host(a) for a in args], n))
+
+    method.__name__ = name
+    method.__doc__ = f"{_signature(member, False)}\n\n{member['description']}"
+    return staticmethod(method)
+
+
+def _property(qualified, member):
+    name = member["name"]
+
+    def get(self):
+        return from_host(_host.get_property(self._array, name))
+
+    def set_(self, value):
+        array = to_host(value)
+
+        def act():
+            _host.set_property(self._array, name, array)
+
+        if not _library_class(qualified):
+            return act()
+        return _in_own_transaction(self.getModel(), act)
+
+    return property(get, None if member["read_only"] else set_, doc=member["description"])
+
+
+def _constructor(qualified, member):
+    def __init__(self, *args):
+        inputs = [to_host(a) for a in args]
+        model = next((a for a in args if isinstance(a, _class("korm.zero.Model"))), None)
+        array = _in_own_transaction(model, lambda: _host.construct(qualified, inputs))
+        self._array = array
+        _objects[array.object_id()] = self
+
+    __init__.__doc__ = f"{_signature(member, False)}\n\n{member['description']}"
+    return __init__
+
+
+def _class(qualified):
+    """The Python class of a registered class (built once)."""
+    cls = _classes.get(qualified)
+    if cls is not None:
+        return cls
+    d = _host.describe_class(qualified)
+    bases = tuple(_class(s) for s in d["superclasses"]) or (HostObject,)
+    ns = {"_qualified_name": qualified, "__doc__": d["description"], "__module__": "zolmar"}
+    has_constructor = False
+    for m in d["members"]:
+        if m["kind"] == _CONSTRUCTOR:
+            ns["__init__"] = _constructor(qualified, m)
+            has_constructor = True
+        elif m["kind"] == _PROPERTY:
+            ns[m["name"]] = _property(qualified, m)
+        elif m["kind"] == _METHOD:
+            ns[m["name"]] = _static_method(qualified, m) if m["static"] else _method(qualified, m)
+    if not has_constructor:
+
+        def __init__(self, *args):
+            raise TypeError(f"{qualified} has no constructor")
+
+        ns["__init__"] = __init__
+    ns.update(_CONVENIENCES.get(qualified, {}))
+    cls = type(d["name"], bases, ns)
+    _classes[qualified] = cls
+    return cls
+
+
+class _Transaction:
+    """Commits on success, rolls back when the block raises."""
+
+    def __init__(self, model):
+        self._model = model
+
+    def __enter__(self):
+        self._model.beginTransaction()
+        return self._model
+
+    def __exit__(self, kind, value, traceback):
+        if kind is None:
+            self._model.commit()
+        else:
+            self._model.rollback()
+        return False
+
+
+def _track(name, change):
+    """A model's transaction member that also counts the transactions open on it."""
+
+    def member(self):
+        _host.call_on(self._array, name, [], 0)
+        address = self._array.object_id()
+        _open[address] = _open.get(address, 0) + change
+        if _open[address] <= 0:
+            del _open[address]
+
+    member.__name__ = name
+    return member
+
+
+# Python conveniences added to some host classes; they only call registered members.
+_CONVENIENCES = {
+    "korm.zero.Model": {
+        "transaction": lambda self: _Transaction(self),
+        "beginTransaction": _track("beginTransaction", +1),
+        "commit": _track("commit", -1),
+        "rollback": _track("rollback", -1),
+        "__repr__": lambda self: f"<korm.zero.Model {self.Name!r}: {self.getElementCount():.0f} elements>",
+    },
+    "korm.zero.Set": {
+        "__len__": lambda self: int(self.size()),
+        "__iter__": lambda self: iter(self.elements()),
+    },
+}
+
+
+class Package:
+    """A registered package: its classes and sub-packages as attributes."""
+
+    def __init__(self, name, classes, subpackages):
+        self._name = name
+        self._classes = {c.rsplit(".", 1)[-1]: c for c in classes}
+        self._subpackages = {p.rsplit(".", 1)[-1]: p for p in subpackages}
+
+    def __getattr__(self, attr):
+        if attr.startswith("_"):
+            raise AttributeError(attr)
+        if attr in self._classes:
+            return _class(self._classes[attr])
+        if attr in self._subpackages:
+            return package(self._subpackages[attr])
+        raise AttributeError(f"package {self._name} has no member {attr}")
+
+    def __dir__(self):
+        return sorted(set(self._classes) | set(self._subpackages))
+
+    def __repr__(self):
+        return f"<package {self._name}>"
+
+
+def package(name):
+    """The registered package `name`."""
+    found = _host.package(name)
+    if found is None:
+        raise Error("Zolmar:class:UndefinedPackage", f"no package {name}")
+    return Package(name, *found)
