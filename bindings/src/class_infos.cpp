@@ -27,7 +27,7 @@ bool FullPathAPIWrapper::isAbstract() const {
 
 void FullPathAPIWrapper::defineMembers(olan::COSClassDefinition& definition) {
     beginDefinition(definition);
-    definition.addMethod(new Construct);
+    definition.addMethod(new ConstructorMethod(&FullPathAPI::metaClass, FullPathAPIClassName));
     definition.addMethod(newStaticMetaClass(&FullPathAPI::metaClass));
     definition.addMethod(new GetComponentNames);
 }
@@ -40,7 +40,7 @@ bool UUIDMapWrapper::isAbstract() const {
 
 void UUIDMapWrapper::defineMembers(olan::COSClassDefinition& definition) {
     beginDefinition(definition);
-    definition.addMethod(new Construct);
+    definition.addMethod(new ConstructorMethod(&UUIDMap::metaClass, UUIDMapClassName));
     definition.addProperty(properties::newUUIDMapPairs());
     definition.addMethod(new CreateIntoPairs);
     definition.addMethod(newStaticMetaClass(&UUIDMap::metaClass));
@@ -60,7 +60,7 @@ bool UUIDMapEntryWrapper::isAbstract() const {
 
 void UUIDMapEntryWrapper::defineMembers(olan::COSClassDefinition& definition) {
     beginDefinition(definition);
-    definition.addMethod(new Construct);
+    definition.addMethod(new ConstructorMethod(&UUIDMapEntry::metaClass, UUIDMapEntryClassName));
     definition.addProperty(properties::newUUIDMapEntryKey());
     definition.addProperty(properties::newUUIDMapEntryValue());
     definition.addMethod(newStaticMetaClass(&UUIDMapEntry::metaClass));
@@ -75,7 +75,7 @@ bool UUIDMultiMapWrapper::isAbstract() const {
 
 void UUIDMultiMapWrapper::defineMembers(olan::COSClassDefinition& definition) {
     beginDefinition(definition);
-    definition.addMethod(new Construct);
+    definition.addMethod(new ConstructorMethod(&UUIDMultiMap::metaClass, UUIDMultiMapClassName));
     definition.addProperty(properties::newUUIDMultiMapPairs());
     definition.addMethod(new CreateIntoPairs);
     definition.addMethod(newStaticMetaClass(&UUIDMultiMap::metaClass));
@@ -96,7 +96,7 @@ bool UUIDToUUIDMapWrapper::isAbstract() const {
 
 void UUIDToUUIDMapWrapper::defineMembers(olan::COSClassDefinition& definition) {
     beginDefinition(definition);
-    definition.addMethod(new Construct);
+    definition.addMethod(new ConstructorMethod(&UUIDToUUIDMap::metaClass, UUIDToUUIDMapClassName));
     definition.addProperty(properties::newUUIDToUUIDMapPairs());
     definition.addMethod(new CreateIntoPairs);
     definition.addMethod(newStaticMetaClass(&UUIDToUUIDMap::metaClass));
@@ -118,7 +118,8 @@ bool UUIDToUUIDMapEntryWrapper::isAbstract() const {
 
 void UUIDToUUIDMapEntryWrapper::defineMembers(olan::COSClassDefinition& definition) {
     beginDefinition(definition);
-    definition.addMethod(new Construct);
+    definition.addMethod(
+        new ConstructorMethod(&UUIDToUUIDMapEntry::metaClass, UUIDToUUIDMapEntryClassName));
     definition.addProperty(properties::newUUIDToUUIDMapEntryKey());
     definition.addProperty(properties::newUUIDToUUIDMapEntryValue());
     definition.addMethod(new CreateIntoValue);

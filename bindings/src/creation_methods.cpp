@@ -7,6 +7,8 @@
 // behind; a multimap files it beside the others), an entry of UUIDToUUIDMap takes the new map
 // as its "Value".
 
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "arvex/utilities/builders.hpp"
@@ -24,43 +26,24 @@ void putElement(int& outputCount, olan::Value* outputs, kz::ModelElement::Impl* 
     }
 }
 
+/// "Name" of "package.Name".
+std::string lastPart(std::string_view qualifiedName) {
+    return std::string(qualifiedName.substr(qualifiedName.rfind('.') + 1));
+}
+
 }  // namespace
 
 // ---- constructors -----------------------------------------------------------------------------
 
-void FullPathAPIWrapper::Construct::invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                                           zvArray const* const* inputs) {
-    construct(FullPathAPI::metaClass(), FullPathAPIClassName, outputCount, outputs, inputCount,
-              inputs);
-}
+ConstructorMethod::ConstructorMethod(kz::meta::Class (*metaClass)(), char const* className)
+    : WrapperMethod(lastPart(className), 0, ConstructorArguments, className,
+                    {korm::zero::zi::ModelClassName, "any", "any"}, 2)
+    , m_metaClass(metaClass)
+    , m_className(className) {}
 
-void UUIDMapWrapper::Construct::invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                                       zvArray const* const* inputs) {
-    construct(UUIDMap::metaClass(), UUIDMapClassName, outputCount, outputs, inputCount, inputs);
-}
-
-void UUIDMapEntryWrapper::Construct::invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                                            zvArray const* const* inputs) {
-    construct(UUIDMapEntry::metaClass(), UUIDMapEntryClassName, outputCount, outputs, inputCount,
-              inputs);
-}
-
-void UUIDMultiMapWrapper::Construct::invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                                            zvArray const* const* inputs) {
-    construct(UUIDMultiMap::metaClass(), UUIDMultiMapClassName, outputCount, outputs, inputCount,
-              inputs);
-}
-
-void UUIDToUUIDMapWrapper::Construct::invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                                             zvArray const* const* inputs) {
-    construct(UUIDToUUIDMap::metaClass(), UUIDToUUIDMapClassName, outputCount, outputs, inputCount,
-              inputs);
-}
-
-void UUIDToUUIDMapEntryWrapper::Construct::invoke(int& outputCount, olan::Value* outputs,
-                                                  int inputCount, zvArray const* const* inputs) {
-    construct(UUIDToUUIDMapEntry::metaClass(), UUIDToUUIDMapEntryClassName, outputCount, outputs,
-              inputCount, inputs);
+void ConstructorMethod::invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                               zvArray const* const* inputs) {
+    construct(m_metaClass(), m_className, outputCount, outputs, inputCount, inputs);
 }
 
 // ---- createInto -------------------------------------------------------------------------------

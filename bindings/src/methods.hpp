@@ -3,7 +3,8 @@
 // The method descriptions of the six classes: one class per method, nested in its class's
 // wrapper. Each sets up its name, attribute word and signature; its invoke operation (defined
 // in map_methods.cpp and creation_methods.cpp) converts the inputs, calls the model operation
-// and converts the result. The constructors are defined in creation_methods.cpp.
+// and converts the result. The constructor, shared by the six classes, is defined in
+// creation_methods.cpp.
 
 #include "arvex/utilities/bindings/wrappers.hpp"
 #include "korm/zero/zi/binding.hpp"
@@ -17,6 +18,20 @@ using olan::factory::detail::StringVectorType;
 
 /// The argument names of every constructor.
 inline constexpr char const* ConstructorArguments = "model opt_init opt_uuid";
+
+/// The constructor of a class's host class: one description serves the six classes. It is
+/// named like the class (the last part of its qualified name) and makes elements through a
+/// builder of the class `metaClass()` names.
+class ConstructorMethod final : public WrapperMethod {
+  public:
+    ConstructorMethod(kz::meta::Class (*metaClass)(), char const* className);
+    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
+                zvArray const* const* inputs) override;
+
+  private:
+    kz::meta::Class (*m_metaClass)();
+    char const* m_className;
+};
 
 class FullPathAPIWrapper::GetComponentNames final : public WrapperMethod {
   public:
@@ -209,60 +224,6 @@ class UUIDToUUIDMapEntryWrapper::CreateIntoValue final : public WrapperMethod {
     CreateIntoValue()
         : WrapperMethod("createIntoValue", 0, "", UUIDMapClassName,
                         {UUIDToUUIDMapEntryClassName, "any", "char"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class FullPathAPIWrapper::Construct final : public WrapperMethod {
-  public:
-    Construct()
-        : WrapperMethod("FullPathAPI", 0, ConstructorArguments, FullPathAPIClassName,
-                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMapWrapper::Construct final : public WrapperMethod {
-  public:
-    Construct()
-        : WrapperMethod("UUIDMap", 0, ConstructorArguments, UUIDMapClassName,
-                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMultiMapWrapper::Construct final : public WrapperMethod {
-  public:
-    Construct()
-        : WrapperMethod("UUIDMultiMap", 0, ConstructorArguments, UUIDMultiMapClassName,
-                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::Construct final : public WrapperMethod {
-  public:
-    Construct()
-        : WrapperMethod("UUIDToUUIDMap", 0, ConstructorArguments, UUIDToUUIDMapClassName,
-                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapEntryWrapper::Construct final : public WrapperMethod {
-  public:
-    Construct()
-        : WrapperMethod("UUIDToUUIDMapEntry", 0, ConstructorArguments, UUIDToUUIDMapEntryClassName,
-                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMapEntryWrapper::Construct final : public WrapperMethod {
-  public:
-    Construct()
-        : WrapperMethod("UUIDMapEntry", 0, ConstructorArguments, UUIDMapEntryClassName,
-                        {korm::zero::zi::ModelClassName, "any", "any"}, 2) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };

@@ -35,7 +35,6 @@ inline constexpr char const* UUIDToUUIDMapEntryClassName = "arvex.utilities.UUID
 class ARVEX_UTILITIES_EXPORT FullPathAPIWrapper final
     : public korm::zero::zi::KORM0WrapperInfo<FullPathAPI::Impl> {
   public:
-    class Construct;
     class GetComponentNames;
 
     FullPathAPIWrapper();
@@ -46,7 +45,6 @@ class ARVEX_UTILITIES_EXPORT FullPathAPIWrapper final
 class ARVEX_UTILITIES_EXPORT UUIDMapWrapper final
     : public korm::zero::zi::KORM0WrapperInfo<UUIDMap::Impl> {
   public:
-    class Construct;
     class CreateIntoPairs;
     class InsertPair;
     class ErasePairForKey;
@@ -62,8 +60,6 @@ class ARVEX_UTILITIES_EXPORT UUIDMapWrapper final
 class ARVEX_UTILITIES_EXPORT UUIDMapEntryWrapper final
     : public korm::zero::zi::KORM0WrapperInfo<UUIDMapEntry::Impl> {
   public:
-    class Construct;
-
     UUIDMapEntryWrapper();
     bool isAbstract() const override;
     void defineMembers(olan::COSClassDefinition& definition) override;
@@ -72,7 +68,6 @@ class ARVEX_UTILITIES_EXPORT UUIDMapEntryWrapper final
 class ARVEX_UTILITIES_EXPORT UUIDMultiMapWrapper final
     : public korm::zero::zi::KORM0WrapperInfo<UUIDMultiMap::Impl> {
   public:
-    class Construct;
     class CreateIntoPairs;
     class InsertPair;
     class ErasePairsForKey;
@@ -89,7 +84,6 @@ class ARVEX_UTILITIES_EXPORT UUIDMultiMapWrapper final
 class ARVEX_UTILITIES_EXPORT UUIDToUUIDMapWrapper final
     : public korm::zero::zi::KORM0WrapperInfo<UUIDToUUIDMap::Impl> {
   public:
-    class Construct;
     class CreateIntoPairs;
     class InsertPair;
     class ErasePairForKey;
@@ -107,7 +101,6 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMapWrapper final
 class ARVEX_UTILITIES_EXPORT UUIDToUUIDMapEntryWrapper final
     : public korm::zero::zi::KORM0WrapperInfo<UUIDToUUIDMapEntry::Impl> {
   public:
-    class Construct;
     class CreateIntoValue;
 
     UUIDToUUIDMapEntryWrapper();
