@@ -5,7 +5,7 @@
 #include <boost/uuid/nil_generator.hpp>
 #include <vector>
 
-#include "entry_erasure.hpp"
+#include "map_entries.hpp"
 
 namespace arvex::utilities {
 
@@ -39,15 +39,9 @@ UUIDMapEntry UUIDMap::Impl::peekEntry(uuid const& key) const {
 }
 
 void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    // One compound change: joins the caller's transaction, or makes a lone call one undo step
-    // that leaves nothing behind when the key is refused.
-    kz::Model const model = getModel();
-    kz::Transaction transaction = model ? model->joinOrBeginTransaction() : kz::Transaction();
-    UUIDMapEntry const entry = UUIDMapEntry::create(model, boost::uuids::nil_uuid());
-    entry->setKey(key);
-    entry->setValue(value);
-    getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
-    transaction.commit();
+    detail::insertNewEntry(getModel(), key, value, [this](UUIDMapEntry const& entry) {
+        getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
+    });
 }
 
 void UUIDMap::Impl::erasePairForKey(uuid const& key) {

@@ -2,10 +2,9 @@
 
 #include "arvex/utilities/uuid_multi_map.hpp"
 
-#include <boost/uuid/nil_generator.hpp>
 #include <iterator>
 
-#include "entry_erasure.hpp"
+#include "map_entries.hpp"
 
 namespace arvex::utilities {
 
@@ -23,14 +22,8 @@ UUIDMultiMap UUIDMultiMap::create(kz::Model const& model, uuid const& id) {
 UUIDMultiMap::Impl::Impl(kz::Model const& model, uuid const& id) : MapRecord(model, id) {}
 
 void UUIDMultiMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    // One compound change, as UUIDMap's insertPair is.
-    kz::Model const model = getModel();
-    kz::Transaction transaction = model ? model->joinOrBeginTransaction() : kz::Transaction();
-    UUIDMapEntry const entry = UUIDMapEntry::create(model, boost::uuids::nil_uuid());
-    entry->setKey(key);
-    entry->setValue(value);
-    getPairsMutable().insert(entry);
-    transaction.commit();
+    detail::insertNewEntry(getModel(), key, value,
+                           [this](UUIDMapEntry const& entry) { getPairsMutable().insert(entry); });
 }
 
 void UUIDMultiMap::Impl::erasePairsForKey(uuid const& key) {

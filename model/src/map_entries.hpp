@@ -1,9 +1,12 @@
 #pragma once
 
-// What the map classes share when they erase pairs: the entries to erase are collected first
-// and destroyed afterwards, so that the walk over the collection never meets the removals that
-// destroying an entry makes in it.
+// What the map and the multimap share about their entries. A new pair is one compound change:
+// the entry is made, keyed, valued and filed in the caller's transaction or, for a lone call, in
+// one of its own, so that a refused pair leaves nothing behind. Erased entries are collected
+// first and destroyed afterwards, so that the walk over the collection never meets the removals
+// that destroying an entry makes in it.
 
+#include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/uuid.hpp>
 #include <vector>
 
@@ -12,6 +15,21 @@
 #include "korm/zero/transaction.hpp"
 
 namespace arvex::utilities::detail {
+
+/// Makes the entry (key, value) in `model` and hands it to `file`, which puts it into a
+/// collection; all in one transaction that joins the caller's. Without a model the creation
+/// reports CannotCreateWithoutModel.
+template <class File>
+void insertNewEntry(korm::zero::Model const& model, boost::uuids::uuid const& key,
+                    boost::uuids::uuid const& value, File file) {
+    korm::zero::Transaction transaction =
+        model ? model->joinOrBeginTransaction() : korm::zero::Transaction();
+    UUIDMapEntry const entry = UUIDMapEntry::create(model, boost::uuids::nil_uuid());
+    entry->setKey(key);
+    entry->setValue(value);
+    file(entry);
+    transaction.commit();
+}
 
 /// The entries among `nodes` (key and entry handle, in collection order) whose value is
 /// `value`, in that order.
