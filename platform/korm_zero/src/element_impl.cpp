@@ -9,8 +9,21 @@ namespace korm::zero {
 
 ElementImpl::InvalidationCallback ElementImpl::m_callback = nullptr;
 
+namespace {
+std::atomic<std::size_t> liveRecords{0};
+}  // namespace
+
+ElementImpl::ElementImpl() noexcept {
+    liveRecords.fetch_add(1, std::memory_order_relaxed);
+}
+
 ElementImpl::~ElementImpl() {
     m_refCount.store(REFCOUNT_DELETING, std::memory_order_relaxed);
+    liveRecords.fetch_sub(1, std::memory_order_relaxed);
+}
+
+std::size_t ElementImpl::liveRecordCount() noexcept {
+    return liveRecords.load(std::memory_order_relaxed);
 }
 
 void ElementImpl::removeRef() const noexcept {

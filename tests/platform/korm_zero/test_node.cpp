@@ -10,10 +10,6 @@
 
 namespace korm::zero::test {
 
-namespace {
-std::atomic<int> g_liveRecords{0};
-}  // namespace
-
 TestNode::TestNode(Impl* record) noexcept : ModelElement(record) {}
 
 TestNode::TestNode(ModelElement const& element) noexcept : ModelElement(element) {}
@@ -26,10 +22,6 @@ TestNode::Impl* TestNode::impl() const noexcept {
     return static_cast<Impl*>(m_impl);
 }
 
-int TestNode::liveRecords() noexcept {
-    return g_liveRecords.load();
-}
-
 TestNode TestNode::create(Model const& model, boost::uuids::uuid const& id) {
     Transaction transaction = model->beginTransaction(false);
     TestNode node(new Impl(model, id));
@@ -39,14 +31,11 @@ TestNode TestNode::create(Model const& model, boost::uuids::uuid const& id) {
 }
 
 TestNode::Impl::Impl(Model const& model, boost::uuids::uuid const& id)
-    : ModelElement::Impl(model, id) {
-    ++g_liveRecords;
-}
+    : ModelElement::Impl(model, id) {}
 
 TestNode::Impl::~Impl() {
     m_refCount.store(REFCOUNT_DELETING);
     std::atomic_thread_fence(std::memory_order_seq_cst);
-    --g_liveRecords;
 }
 
 TestNode TestNode::Impl::This() const {

@@ -32,9 +32,6 @@ class TestNode : public ModelElement {
 
     Impl* operator->() const noexcept;
     Impl* impl() const noexcept;
-
-    /// Number of TestNode records alive in the process (to check that counts balance).
-    static int liveRecords() noexcept;
 };
 
 class TestNode::Impl : public ModelElement::Impl {

@@ -100,7 +100,7 @@ TEST_F(HostClassesTest, AnEmptyObjectIsAnInvalidHandle) {
 }
 
 TEST_F(HostClassesTest, BindingsHoldOneReferenceAndReleaseItWhenTheHostDropsThem) {
-    int const recordsBefore = TestNode::liveRecords();
+    auto const recordsBefore = korm::zero::ElementImpl::liveRecordCount();
     {
         Model native = zi::modelOf(model.get());
         TestNode node = TestNode::create(native);
@@ -117,7 +117,7 @@ TEST_F(HostClassesTest, BindingsHoldOneReferenceAndReleaseItWhenTheHostDropsThem
         model.reset();  // the host object is gone; the native handle and the element object stay
         EXPECT_TRUE(flagOf(callOne(again, "isValid")));
     }
-    EXPECT_EQ(TestNode::liveRecords(), recordsBefore);
+    EXPECT_EQ(korm::zero::ElementImpl::liveRecordCount(), recordsBefore);
 }
 
 TEST_F(HostClassesTest, MetaClassObjectsDescribeTheirClass) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <boost/uuid/uuid.hpp>
+#include <cstddef>
 #include <cstdint>
 
 #include "korm/zero/export.hpp"
@@ -35,7 +36,7 @@ class KORM_ZERO_EXPORT ElementImpl {
     using InvalidationCallback = void (*)(ElementImpl* record, ReferenceCollection* collection);
     static InvalidationCallback m_callback;
 
-    ElementImpl() noexcept = default;
+    ElementImpl() noexcept;
     ElementImpl(ElementImpl const&) = delete;
     ElementImpl& operator=(ElementImpl const&) = delete;
     virtual ~ElementImpl();
@@ -53,6 +54,12 @@ class KORM_ZERO_EXPORT ElementImpl {
     /// from the operating system's entropy source when the thread first asks; no system call
     /// per UUID.
     static boost::uuids::uuid generateNewUuid();
+
+    /// The number of element records alive in the process, whatever their model: created and
+    /// not yet deleted. A diagnostic, for tools and tests that show that nothing keeps records
+    /// alive once the last handle is gone (a relaxed atomic count, exact when no other thread
+    /// is creating or deleting records).
+    static std::size_t liveRecordCount() noexcept;
 
   protected:
     void setValidFlag(bool valid) noexcept { m_valid = valid; }
