@@ -1,7 +1,9 @@
 #pragma once
 
 // The method descriptions of the six classes: one class per method, nested in its class's
-// wrapper. Each sets up its name, attribute word and signature; its invoke operation (defined
+// wrapper. Each sets up its name, attribute word and signature; the argument names are those of
+// the model operation's arguments, after "obj" for the receiver, so that a host's help shows
+// what each input means. Its invoke operation (defined
 // in map_methods.cpp and creation_methods.cpp) converts the inputs, calls the model operation
 // and converts the result. The constructor, shared by the six classes, is defined in
 // creation_methods.cpp.
@@ -36,7 +38,7 @@ class ConstructorMethod final : public WrapperMethod {
 class FullPathAPIWrapper::GetComponentNames final : public WrapperMethod {
   public:
     GetComponentNames()
-        : WrapperMethod("getComponentNames", olan::factory::MethodAttributes::Static, "",
+        : WrapperMethod("getComponentNames", olan::factory::MethodAttributes::Static, "namedPath",
                         StringVectorType, {StringScalarType}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -45,7 +47,7 @@ class FullPathAPIWrapper::GetComponentNames final : public WrapperMethod {
 class UUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
   public:
     CreateIntoPairs()
-        : WrapperMethod("createIntoPairs", 0, "", UUIDMapEntryClassName,
+        : WrapperMethod("createIntoPairs", 0, "obj opt_init opt_uuid", UUIDMapEntryClassName,
                         {UUIDMapClassName, "any", "char"}, 2) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -54,7 +56,8 @@ class UUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
 class UUIDMapWrapper::InsertPair final : public WrapperMethod {
   public:
     InsertPair()
-        : WrapperMethod("insertPair", 0, "", "void", {UUIDMapClassName, "char", "char"}, 0) {}
+        : WrapperMethod("insertPair", 0, "obj key value", "void",
+                        {UUIDMapClassName, "char", "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -62,7 +65,7 @@ class UUIDMapWrapper::InsertPair final : public WrapperMethod {
 class UUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
   public:
     ErasePairForKey()
-        : WrapperMethod("erasePairForKey", 0, "", "void", {UUIDMapClassName, "char"}, 0) {}
+        : WrapperMethod("erasePairForKey", 0, "obj key", "void", {UUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -70,7 +73,8 @@ class UUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
 class UUIDMapWrapper::ErasePairsForValue final : public WrapperMethod {
   public:
     ErasePairsForValue()
-        : WrapperMethod("erasePairsForValue", 0, "", "void", {UUIDMapClassName, "char"}, 0) {}
+        : WrapperMethod("erasePairsForValue", 0, "obj value", "void", {UUIDMapClassName, "char"},
+                        0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -78,14 +82,15 @@ class UUIDMapWrapper::ErasePairsForValue final : public WrapperMethod {
 class UUIDMapWrapper::FindValueForKey final : public WrapperMethod {
   public:
     FindValueForKey()
-        : WrapperMethod("findValueForKey", 0, "", "char", {UUIDMapClassName, "char"}, 0) {}
+        : WrapperMethod("findValueForKey", 0, "obj key", "char", {UUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
 
 class UUIDMapWrapper::HasKey final : public WrapperMethod {
   public:
-    HasKey() : WrapperMethod("hasKey", 0, "", "logical scalar", {UUIDMapClassName, "char"}, 0) {}
+    HasKey()
+        : WrapperMethod("hasKey", 0, "obj key", "logical scalar", {UUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -93,7 +98,7 @@ class UUIDMapWrapper::HasKey final : public WrapperMethod {
 class UUIDMultiMapWrapper::CreateIntoPairs final : public WrapperMethod {
   public:
     CreateIntoPairs()
-        : WrapperMethod("createIntoPairs", 0, "", UUIDMapEntryClassName,
+        : WrapperMethod("createIntoPairs", 0, "obj opt_init opt_uuid", UUIDMapEntryClassName,
                         {UUIDMultiMapClassName, "any", "char"}, 2) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -102,7 +107,8 @@ class UUIDMultiMapWrapper::CreateIntoPairs final : public WrapperMethod {
 class UUIDMultiMapWrapper::InsertPair final : public WrapperMethod {
   public:
     InsertPair()
-        : WrapperMethod("insertPair", 0, "", "void", {UUIDMultiMapClassName, "char", "char"}, 0) {}
+        : WrapperMethod("insertPair", 0, "obj key value", "void",
+                        {UUIDMultiMapClassName, "char", "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -110,7 +116,8 @@ class UUIDMultiMapWrapper::InsertPair final : public WrapperMethod {
 class UUIDMultiMapWrapper::ErasePairsForKey final : public WrapperMethod {
   public:
     ErasePairsForKey()
-        : WrapperMethod("erasePairsForKey", 0, "", "void", {UUIDMultiMapClassName, "char"}, 0) {}
+        : WrapperMethod("erasePairsForKey", 0, "obj key", "void", {UUIDMultiMapClassName, "char"},
+                        0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -118,7 +125,7 @@ class UUIDMultiMapWrapper::ErasePairsForKey final : public WrapperMethod {
 class UUIDMultiMapWrapper::ErasePairsKeyAndValue final : public WrapperMethod {
   public:
     ErasePairsKeyAndValue()
-        : WrapperMethod("erasePairsKeyAndValue", 0, "", "void",
+        : WrapperMethod("erasePairsKeyAndValue", 0, "obj key value", "void",
                         {UUIDMultiMapClassName, "char", "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -127,7 +134,8 @@ class UUIDMultiMapWrapper::ErasePairsKeyAndValue final : public WrapperMethod {
 class UUIDMultiMapWrapper::ErasePairsForValue final : public WrapperMethod {
   public:
     ErasePairsForValue()
-        : WrapperMethod("erasePairsForValue", 0, "", "void", {UUIDMultiMapClassName, "char"}, 0) {}
+        : WrapperMethod("erasePairsForValue", 0, "obj value", "void",
+                        {UUIDMultiMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -135,7 +143,7 @@ class UUIDMultiMapWrapper::ErasePairsForValue final : public WrapperMethod {
 class UUIDMultiMapWrapper::FindValuesForKey final : public WrapperMethod {
   public:
     FindValuesForKey()
-        : WrapperMethod("findValuesForKey", 0, "", StringVectorType,
+        : WrapperMethod("findValuesForKey", 0, "obj key", StringVectorType,
                         {UUIDMultiMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -144,7 +152,8 @@ class UUIDMultiMapWrapper::FindValuesForKey final : public WrapperMethod {
 class UUIDMultiMapWrapper::HasKey final : public WrapperMethod {
   public:
     HasKey()
-        : WrapperMethod("hasKey", 0, "", "logical scalar", {UUIDMultiMapClassName, "char"}, 0) {}
+        : WrapperMethod("hasKey", 0, "obj key", "logical scalar", {UUIDMultiMapClassName, "char"},
+                        0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -152,7 +161,7 @@ class UUIDMultiMapWrapper::HasKey final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
   public:
     CreateIntoPairs()
-        : WrapperMethod("createIntoPairs", 0, "", UUIDToUUIDMapEntryClassName,
+        : WrapperMethod("createIntoPairs", 0, "obj opt_init opt_uuid", UUIDToUUIDMapEntryClassName,
                         {UUIDToUUIDMapClassName, "any", "char"}, 2) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -161,7 +170,7 @@ class UUIDToUUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::InsertPair final : public WrapperMethod {
   public:
     InsertPair()
-        : WrapperMethod("insertPair", 0, "", "void",
+        : WrapperMethod("insertPair", 0, "obj containerKey subKey value", "void",
                         {UUIDToUUIDMapClassName, "char", "char", "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -170,7 +179,8 @@ class UUIDToUUIDMapWrapper::InsertPair final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
   public:
     ErasePairForKey()
-        : WrapperMethod("erasePairForKey", 0, "", "void", {UUIDToUUIDMapClassName, "char"}, 0) {}
+        : WrapperMethod("erasePairForKey", 0, "obj containerKey", "void",
+                        {UUIDToUUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -178,8 +188,8 @@ class UUIDToUUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::ErasePairForKeys final : public WrapperMethod {
   public:
     ErasePairForKeys()
-        : WrapperMethod("erasePairForKeys", 0, "", "void", {UUIDToUUIDMapClassName, "char", "char"},
-                        0) {}
+        : WrapperMethod("erasePairForKeys", 0, "obj containerKey subKey", "void",
+                        {UUIDToUUIDMapClassName, "char", "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -187,7 +197,7 @@ class UUIDToUUIDMapWrapper::ErasePairForKeys final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::FindValueForKey final : public WrapperMethod {
   public:
     FindValueForKey()
-        : WrapperMethod("findValueForKey", 0, "", UUIDMapClassName,
+        : WrapperMethod("findValueForKey", 0, "obj containerKey", UUIDMapClassName,
                         {UUIDToUUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -196,7 +206,7 @@ class UUIDToUUIDMapWrapper::FindValueForKey final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::FindValuesWithSubKey final : public WrapperMethod {
   public:
     FindValuesWithSubKey()
-        : WrapperMethod("findValuesWithSubKey", 0, "", StringVectorType,
+        : WrapperMethod("findValuesWithSubKey", 0, "obj subKey", StringVectorType,
                         {UUIDToUUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
@@ -205,8 +215,8 @@ class UUIDToUUIDMapWrapper::FindValuesWithSubKey final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::FindValueForKeys final : public WrapperMethod {
   public:
     FindValueForKeys()
-        : WrapperMethod("findValueForKeys", 0, "", "char", {UUIDToUUIDMapClassName, "char", "char"},
-                        0) {}
+        : WrapperMethod("findValueForKeys", 0, "obj containerKey subKey", "char",
+                        {UUIDToUUIDMapClassName, "char", "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -214,7 +224,8 @@ class UUIDToUUIDMapWrapper::FindValueForKeys final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::HasKey final : public WrapperMethod {
   public:
     HasKey()
-        : WrapperMethod("hasKey", 0, "", "logical scalar", {UUIDToUUIDMapClassName, "char"}, 0) {}
+        : WrapperMethod("hasKey", 0, "obj containerKey", "logical scalar",
+                        {UUIDToUUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -222,7 +233,7 @@ class UUIDToUUIDMapWrapper::HasKey final : public WrapperMethod {
 class UUIDToUUIDMapEntryWrapper::CreateIntoValue final : public WrapperMethod {
   public:
     CreateIntoValue()
-        : WrapperMethod("createIntoValue", 0, "", UUIDMapClassName,
+        : WrapperMethod("createIntoValue", 0, "obj opt_init opt_uuid", UUIDMapClassName,
                         {UUIDToUUIDMapEntryClassName, "any", "char"}, 2) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;

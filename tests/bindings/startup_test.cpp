@@ -43,7 +43,7 @@ TEST(StartUp, OnceOutsideTheSessionModeAndEveryTimeInIt) {
 }
 
 // One member as text: "<kind> <name>: <output>(<inputs>) [static <attributes>]
-// [<constructor argument names>] [opt<optional count>]".
+// [<argument names>] [opt<optional count>]".
 std::string describe(host::MemberDescription const& m) {
     static char const* const kinds[] = {"super", "new", "prop", "method"};
     std::string text = std::string(kinds[static_cast<int>(m.kind)]) + " " + m.name;
@@ -61,10 +61,8 @@ std::string describe(host::MemberDescription const& m) {
     if (m.isStatic) {
         text += " static " + std::to_string(m.attributes);
     }
-    if (m.kind == host::MemberKind::Constructor) {
-        for (auto const& name : m.signature.argumentNames) {
-            text += " " + name;
-        }
+    for (auto const& name : m.signature.argumentNames) {
+        text += " " + name;
     }
     if (m.signature.optionalInputCount != 0) {
         text += " opt" + std::to_string(m.signature.optionalInputCount);
@@ -82,44 +80,45 @@ TEST(StartUp, EveryClassListsItsMembersInOrderWithTheirSignatures) {
     };
     std::string const m = "arvex.utilities.UUIDMap", mm = "arvex.utilities.UUIDMultiMap",
                       t = "arvex.utilities.UUIDToUUIDMap", te = t + "Entry";
-    std::string const pairs = "prop Pairs: korm.zero.Set", str = "OlanFactoryString ";
+    std::string const pairs = "prop Pairs: korm.zero.Set", str = "OlanFactoryString ",
+                      init = " obj opt_init opt_uuid opt2";
     std::vector<std::pair<char const*, std::vector<std::string>>> const expected{
         {PathClass,
          {base, ctor("FullPathAPI"), meta,
-          "method getComponentNames: " + str + "vector(" + str + "scalar) static 8"}},
+          "method getComponentNames: " + str + "vector(" + str + "scalar) static 8 namedPath"}},
         {MapClass,
          {base, ctor("UUIDMap"), pairs,
-          "method createIntoPairs: " + m + "Entry(" + m + ",any,char) opt2", meta,
-          "method insertPair: void(" + m + ",char,char)",
-          "method erasePairForKey: void(" + m + ",char)",
-          "method erasePairsForValue: void(" + m + ",char)",
-          "method findValueForKey: char(" + m + ",char)",
-          "method hasKey: logical scalar(" + m + ",char)"}},
+          "method createIntoPairs: " + m + "Entry(" + m + ",any,char)" + init, meta,
+          "method insertPair: void(" + m + ",char,char) obj key value",
+          "method erasePairForKey: void(" + m + ",char) obj key",
+          "method erasePairsForValue: void(" + m + ",char) obj value",
+          "method findValueForKey: char(" + m + ",char) obj key",
+          "method hasKey: logical scalar(" + m + ",char) obj key"}},
         {EntryClass,
          {base, ctor("UUIDMapEntry"), "prop Key: " + str + "scalar",
           "prop Value: " + str + "scalar", meta}},
         {MultiMapClass,
          {base, ctor("UUIDMultiMap"), pairs,
-          "method createIntoPairs: " + m + "Entry(" + mm + ",any,char) opt2", meta,
-          "method insertPair: void(" + mm + ",char,char)",
-          "method erasePairsForKey: void(" + mm + ",char)",
-          "method erasePairsKeyAndValue: void(" + mm + ",char,char)",
-          "method erasePairsForValue: void(" + mm + ",char)",
-          "method findValuesForKey: " + str + "vector(" + mm + ",char)",
-          "method hasKey: logical scalar(" + mm + ",char)"}},
+          "method createIntoPairs: " + m + "Entry(" + mm + ",any,char)" + init, meta,
+          "method insertPair: void(" + mm + ",char,char) obj key value",
+          "method erasePairsForKey: void(" + mm + ",char) obj key",
+          "method erasePairsKeyAndValue: void(" + mm + ",char,char) obj key value",
+          "method erasePairsForValue: void(" + mm + ",char) obj value",
+          "method findValuesForKey: " + str + "vector(" + mm + ",char) obj key",
+          "method hasKey: logical scalar(" + mm + ",char) obj key"}},
         {TwoLevelClass,
          {base, ctor("UUIDToUUIDMap"), pairs,
-          "method createIntoPairs: " + te + "(" + t + ",any,char) opt2", meta,
-          "method insertPair: void(" + t + ",char,char,char)",
-          "method erasePairForKey: void(" + t + ",char)",
-          "method erasePairForKeys: void(" + t + ",char,char)",
-          "method findValueForKey: " + m + "(" + t + ",char)",
-          "method findValuesWithSubKey: " + str + "vector(" + t + ",char)",
-          "method findValueForKeys: char(" + t + ",char,char)",
-          "method hasKey: logical scalar(" + t + ",char)"}},
+          "method createIntoPairs: " + te + "(" + t + ",any,char)" + init, meta,
+          "method insertPair: void(" + t + ",char,char,char) obj containerKey subKey value",
+          "method erasePairForKey: void(" + t + ",char) obj containerKey",
+          "method erasePairForKeys: void(" + t + ",char,char) obj containerKey subKey",
+          "method findValueForKey: " + m + "(" + t + ",char) obj containerKey",
+          "method findValuesWithSubKey: " + str + "vector(" + t + ",char) obj subKey",
+          "method findValueForKeys: char(" + t + ",char,char) obj containerKey subKey",
+          "method hasKey: logical scalar(" + t + ",char) obj containerKey"}},
         {TwoLevelEntryClass,
          {base, ctor("UUIDToUUIDMapEntry"), "prop Key: " + str + "scalar", "prop Value: " + m,
-          "method createIntoValue: " + m + "(" + te + ",any,char) opt2", meta}},
+          "method createIntoValue: " + m + "(" + te + ",any,char)" + init, meta}},
     };
     for (auto const& [cls, members] : expected) {
         std::vector<std::string> actual;

@@ -189,28 +189,33 @@ class ViewClass final : public olan::factory::HandleClassInfo<ReferenceCollectio
         olan::factory::detail::initStringDataTypes();
         std::string const self = getQualifiedName();
         if (m_kind == ViewKind::Set) {
-            addMethod(definition, "size", 0, &size, 0, "double scalar", self);
-            addMethod(definition, "elements", 0, &elements, 0, "cell", self);
-            addMethod(definition, "contains", 0, &contains, 0, "logical scalar", self, "any");
+            addMethod(definition, "size", 0, &size, 0, "obj", "double scalar", self);
+            addMethod(definition, "elements", 0, &elements, 0, "obj", "cell", self);
+            addMethod(definition, "contains", 0, &contains, 0, "obj element", "logical scalar",
+                      self, "any");
             return;
         }
         definition.addSuperclass(olan::internal::makeInterned(SetViewClassName), 1, 0, 1);
         auto const vector = olan::factory::detail::StringVectorType;
         switch (m_kind) {
             case ViewKind::Sequence:
-                addMethod(definition, "at", 0, &at, 0, ModelElementClassName, self,
+                addMethod(definition, "at", 0, &at, 0, "obj position", ModelElementClassName, self,
                           "double scalar");
                 break;
             case ViewKind::Map:
-                addMethod(definition, "keys", 0, &keys<GenericMapInterface>, 0, vector, self);
-                addMethod(definition, "get", 0, &mapGet, 0, ModelElementClassName, self, "char");
-                addMethod(definition, "hasKey", 0, &mapHasKey, 0, "logical scalar", self, "char");
+                addMethod(definition, "keys", 0, &keys<GenericMapInterface>, 0, "obj", vector,
+                          self);
+                addMethod(definition, "get", 0, &mapGet, 0, "obj key", ModelElementClassName, self,
+                          "char");
+                addMethod(definition, "hasKey", 0, &mapHasKey, 0, "obj key", "logical scalar", self,
+                          "char");
                 break;
             case ViewKind::Multimap:
-                addMethod(definition, "keys", 0, &keys<GenericMultimapInterface>, 0, vector, self);
-                addMethod(definition, "get", 0, &multimapGet, 0, "cell", self, "char");
-                addMethod(definition, "hasKey", 0, &multimapHasKey, 0, "logical scalar", self,
-                          "char");
+                addMethod(definition, "keys", 0, &keys<GenericMultimapInterface>, 0, "obj", vector,
+                          self);
+                addMethod(definition, "get", 0, &multimapGet, 0, "obj key", "cell", self, "char");
+                addMethod(definition, "hasKey", 0, &multimapHasKey, 0, "obj key", "logical scalar",
+                          self, "char");
                 break;
             case ViewKind::Set:
                 break;

@@ -61,10 +61,11 @@ class ModelElementClass final : public KORM0WrapperInfo<ModelElement::Impl> {
         olan::factory::detail::initStringDataTypes();
         std::string const self = ModelElementClassName;
         addReadOnlyProperty(definition, "UUID", &uuidProperty, StringScalarType);
-        addMethod(definition, "isValid", 0, &isValid, 0, "logical scalar", self);
-        addMethod(definition, "isEqual", 0, &isEqual, 0, "logical scalar", self, "any");
-        addMethod(definition, "getModel", 0, &getModel, 0, ModelClassName, self);
-        addMethod(definition, "destroy", 0, &destroy, 0, "void", self);
+        addMethod(definition, "isValid", 0, &isValid, 0, "obj", "logical scalar", self);
+        addMethod(definition, "isEqual", 0, &isEqual, 0, "obj other", "logical scalar", self,
+                  "any");
+        addMethod(definition, "getModel", 0, &getModel, 0, "obj", ModelClassName, self);
+        addMethod(definition, "destroy", 0, &destroy, 0, "obj", "void", self);
     }
 };
 

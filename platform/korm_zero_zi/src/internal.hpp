@@ -40,14 +40,17 @@ class FunctionMethod final : public olan::factory::OlanMethod {
     MethodBody m_body;
 };
 
-/// Adds a method with the signature (output, inputs...) and `optional` optional inputs.
+/// Adds a method with the signature (output, inputs...), its argument names (space-separated,
+/// one per input, "obj" for the receiver) and `optional` optional inputs.
 template <class... Inputs>
 void addMethod(olan::COSClassDefinition& definition, std::string name, std::uint32_t attributes,
-               MethodBody body, int optional, std::string_view output, Inputs... inputs) {
+               MethodBody body, int optional, std::string_view argumentNames,
+               std::string_view output, Inputs... inputs) {
     auto* method = new FunctionMethod(std::move(name), attributes, body);
     // The definition owns the method from here on, even when the signature is refused.
     try {
-        olan::factory::impl::Invoker::createSignature("", output, inputs..., method->signature());
+        olan::factory::impl::Invoker::createSignature(argumentNames, output, inputs...,
+                                                      method->signature());
         method->signature().setOptionalInputCount(optional);
     } catch (...) {
         delete method;

@@ -78,8 +78,10 @@ class MetaClassClass final : public KORM0WrapperInfo<meta::Class> {
         std::string const self = MetaClassClassName;
         addReadOnlyProperty(definition, "Name", &nameProperty, StringScalarType);
         addReadOnlyProperty(definition, "QualifiedName", &qualifiedNameProperty, StringScalarType);
-        addMethod(definition, "getPropertyNames", 0, &getPropertyNames, 0, StringVectorType, self);
-        addMethod(definition, "conformsTo", 0, &conformsTo, 0, "logical scalar", self, "any");
+        addMethod(definition, "getPropertyNames", 0, &getPropertyNames, 0, "obj", StringVectorType,
+                  self);
+        addMethod(definition, "conformsTo", 0, &conformsTo, 0, "obj other", "logical scalar", self,
+                  "any");
     }
 };
 

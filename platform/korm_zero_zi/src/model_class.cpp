@@ -167,20 +167,21 @@ class ModelClass final : public olan::factory::HandleClassInfo<HostModel, false>
         using internal::addMethod;
         olan::factory::detail::initStringDataTypes();
         std::string const self = ModelClassName;
-        addMethod(definition, "Model", 0, &construct, 1, self, "char");
+        addMethod(definition, "Model", 0, &construct, 1, "opt_name", self, "char");
         internal::addReadOnlyProperty(definition, "Name", &nameProperty,
                                       olan::factory::detail::StringScalarType);
-        addMethod(definition, "beginTransaction", 0, &beginTransaction, 0, "void", self);
-        addMethod(definition, "commit", 0, &commit, 0, "void", self);
-        addMethod(definition, "rollback", 0, &rollback, 0, "void", self);
-        addMethod(definition, "undo", 0, &undo, 0, "void", self);
-        addMethod(definition, "redo", 0, &redo, 0, "void", self);
-        addMethod(definition, "canUndo", 0, &canUndo, 0, "logical scalar", self);
-        addMethod(definition, "canRedo", 0, &canRedo, 0, "logical scalar", self);
-        addMethod(definition, "getElementCount", 0, &getElementCount, 0, "double scalar", self);
-        addMethod(definition, "findElement", 0, &findElement, 0, ModelElementClassName, self,
-                  "char");
-        addMethod(definition, "close", 0, &close, 0, "void", self);
+        addMethod(definition, "beginTransaction", 0, &beginTransaction, 0, "obj", "void", self);
+        addMethod(definition, "commit", 0, &commit, 0, "obj", "void", self);
+        addMethod(definition, "rollback", 0, &rollback, 0, "obj", "void", self);
+        addMethod(definition, "undo", 0, &undo, 0, "obj", "void", self);
+        addMethod(definition, "redo", 0, &redo, 0, "obj", "void", self);
+        addMethod(definition, "canUndo", 0, &canUndo, 0, "obj", "logical scalar", self);
+        addMethod(definition, "canRedo", 0, &canRedo, 0, "obj", "logical scalar", self);
+        addMethod(definition, "getElementCount", 0, &getElementCount, 0, "obj", "double scalar",
+                  self);
+        addMethod(definition, "findElement", 0, &findElement, 0, "obj uuid", ModelElementClassName,
+                  self, "char");
+        addMethod(definition, "close", 0, &close, 0, "obj", "void", self);
     }
     bool requiresNativeBinding() const override { return true; }
 
