@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "korm/zero/element_impl.hpp"
 #include "olan/olan.hpp"
 
 namespace py = pybind11;
@@ -187,6 +188,7 @@ PYBIND11_MODULE(_host, m) {
             d["arguments"] = mem.signature.argumentNames;
             d["input_types"] = mem.signature.inputTypes;
             d["output_type"] = mem.signature.outputType;
+            d["optional"] = mem.signature.optionalInputCount;
             members.append(d);
         }
         py::dict d;
@@ -224,4 +226,5 @@ PYBIND11_MODULE(_host, m) {
         guarded([&] { host::setProperty(self.get(), name, v.get()); });
     });
     m.def("live_object_count", [] { return host::liveObjectCount(); });
+    m.def("live_element_count", [] { return korm::zero::ElementImpl::liveRecordCount(); });
 }

@@ -14,6 +14,7 @@ dict <-> 1-by-1 structs, None -> the empty array, objects <-> their host objects
 comes back as the same Python object while that Python object lives.
 """
 
+import inspect
 import os
 import pkgutil
 import weakref
@@ -35,7 +36,9 @@ class Error(Exception):
         self.identifier = identifier
 
     def __str__(self):
-        return f"{self.identifier}: {self.args[0]}"
+        text = self.args[0]
+        # Texts of native errors already start with their message id.
+        return text if text.startswith(self.identifier) else f"{self.identifier}: {text}"
 
 
 class BadLexicalCast(Error):
@@ -139,7 +142,15 @@ class HostObject:
     _qualified_name = ""
 
     def __repr__(self):
-        return f"<{self._qualified_name} object at {self._array.object_id():#x}>"
+        try:
+            facts = self._facts()
+        except Error:  # an object whose facts cannot be read still has a repr
+            facts = []
+        return "<" + " ".join([self._qualified_name] + facts + [f"at {self._array.object_id():#x}"]) + ">"
+
+    def _facts(self):
+        """The key facts `repr()` shows after the class name."""
+        return []
 
     def __eq__(self, other):
         return isinstance(other, HostObject) and self._array.object_id() == other._array.object_id()
@@ -156,11 +167,39 @@ def _result(outputs):
     return from_host(outputs[0]) if outputs else None
 
 
+class _Optional:
+    """The default shown for an input the caller may leave out."""
+
+    def __repr__(self):
+        return "<optional>"
+
+
+_OPTIONAL = _Optional()
+
+
 def _signature(member, skip_self):
-    args = list(member["arguments"])
-    if skip_self and args:
-        args = args[1:]
-    return f"{member['name']}({', '.join(args)})"
+    """The Python signature of a member: its registered argument names (inputs without a
+    registered name are called argN), the receiver as `self`, optional inputs last."""
+    names = list(member["arguments"])
+    inputs = len(member["input_types"])
+    names += [f"arg{i + 1}" for i in range(len(names), inputs)]
+    params = []
+    if skip_self:
+        params.append(inspect.Parameter("self", inspect.Parameter.POSITIONAL_ONLY))
+        names = names[1:]
+    first_optional = len(names) - member["optional"]
+    for i, name in enumerate(names):
+        default = _OPTIONAL if i >= first_optional else inspect.Parameter.empty
+        params.append(inspect.Parameter(name, inspect.Parameter.POSITIONAL_ONLY, default=default))
+    return inspect.Signature(params)
+
+
+def _document(function, member, skip_self):
+    function.__name__ = member["name"]
+    function.__signature__ = _signature(member, skip_self)
+    output = member["output_type"] or "void"
+    function.__doc__ = f"Returns {output}. {member['description']}".strip()
+    return function
 
 
 # Each call that changes a model from outside a transaction of that model runs in a transaction of
@@ -194,9 +233,7 @@ def _method(qualified, member):
             return act()
         return _in_own_transaction(self.getModel(), act)
 
-    method.__name__ = name
-    method.__doc__ = f"{_signature(member, True)}\n\n{member['description']}"
-    return method
+    return _document(method, member, True)
 
 
 def _static_method(qualified, member):
@@ -205,9 +242,7 @@ def _static_method(qualified, member):
     def method(*args):
         return _result(_host.call(qualified, name, [to_host(a) for a in args], n))
 
-    method.__name__ = name
-    method.__doc__ = f"{_signature(member, False)}\n\n{member['description']}"
-    return staticmethod(method)
+    return staticmethod(_document(method, member, False))
 
 
 def _property(qualified, member):
@@ -237,7 +272,11 @@ def _constructor(qualified, member):
         self._array = array
         _objects[array.object_id()] = self
 
-    __init__.__doc__ = f"{_signature(member, False)}\n\n{member['description']}"
+    _document(__init__, member, False)
+    __init__.__name__ = "__init__"
+    __init__.__signature__ = __init__.__signature__.replace(
+        parameters=[inspect.Parameter("self", inspect.Parameter.POSITIONAL_ONLY)]
+        + list(__init__.__signature__.parameters.values()))
     return __init__
 
 
@@ -309,13 +348,56 @@ _CONVENIENCES = {
         "beginTransaction": _track("beginTransaction", +1),
         "commit": _track("commit", -1),
         "rollback": _track("rollback", -1),
-        "__repr__": lambda self: f"<korm.zero.Model {self.Name!r}: {self.getElementCount():.0f} elements>",
+        "_facts": lambda self: [repr(self.Name), f"with {self.getElementCount():.0f} elements"],
     },
+    "korm.zero.ModelElement": {"_facts": lambda self: _element_facts(self)},
+    "korm.zero.meta.Class": {"_facts": lambda self: [self.QualifiedName]},
     "korm.zero.Set": {
         "__len__": lambda self: int(self.size()),
         "__iter__": lambda self: iter(self.elements()),
+        "__contains__": lambda self, element: bool(self.contains(element)),
+        "_facts": lambda self: [f"of {self.size():.0f} elements"],
+    },
+    "korm.zero.Map": {
+        "__contains__": lambda self, item: _holds(self, item),
+        "__getitem__": lambda self, key: _item(self, key),
+    },
+    "korm.zero.Multimap": {
+        "__contains__": lambda self, item: _holds(self, item),
+        "__getitem__": lambda self, key: _item(self, key),
     },
 }
+
+
+def _holds(view, item):
+    """`item in view` for keyed views: an element is looked for among the entries, anything
+    else is taken for a key."""
+    return bool(view.contains(item) if isinstance(item, HostObject) else view.hasKey(item))
+
+
+def _has_property(obj, name):
+    return isinstance(getattr(type(obj), name, None), property)
+
+
+def _element_facts(element):
+    """UUID, then Key, Value and the number of pairs where the class has them."""
+    if not element.isValid():
+        return ["(not valid)"]
+    facts = [element.UUID]
+    for name in ("Key", "Value"):
+        if _has_property(element, name):
+            value = getattr(element, name)
+            facts.append(f"{name.lower()}={value if isinstance(value, str) else repr(value)}")
+    if _has_property(element, "Pairs"):
+        facts.append(f"with {len(element.Pairs)} pairs")
+    return facts
+
+
+def _item(view, key):
+    """view[key]: what the view holds under `key`; KeyError when it holds nothing."""
+    if not view.hasKey(key):
+        raise KeyError(key)
+    return view.get(key)
 
 
 class Package:

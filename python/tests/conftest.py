@@ -1,0 +1,38 @@
+import gc
+import os
+
+import pytest
+
+import zolmar
+
+zolmar.load(os.environ.get("ZOLMAR_LIBRARY", "arvex_utilities"))
+
+K1 = "6f1c2a3b-0000-4000-8000-000000000001"
+K2 = "6f1c2a3b-0000-4000-8000-000000000002"
+V1 = "0a9b8c7d-0000-4000-8000-000000000003"
+V2 = "0a9b8c7d-0000-4000-8000-000000000004"
+
+
+@pytest.fixture(scope="session")
+def arvex():
+    return zolmar.package("arvex.utilities")
+
+
+@pytest.fixture(scope="session")
+def korm():
+    return zolmar.package("korm.zero")
+
+
+@pytest.fixture
+def model(korm):
+    return korm.Model()
+
+
+@pytest.fixture
+def no_leaks():
+    """Fails the test when a host object or an element record it made outlives it."""
+    gc.collect()
+    before = (zolmar._host.live_object_count(), zolmar._host.live_element_count())
+    yield
+    gc.collect()
+    assert (zolmar._host.live_object_count(), zolmar._host.live_element_count()) == before

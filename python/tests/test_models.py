@@ -1,0 +1,90 @@
+"""Models through Python: errors, transactions, undo, one call per undo step, object lifetime."""
+
+import pytest
+
+import zolmar
+from conftest import K1, K2, V1, V2
+
+
+@pytest.fixture
+def umap(arvex, model):
+    return arvex.UUIDMap(model)
+
+
+def test_errors_carry_their_identifiers_and_change_nothing(umap, model):
+    umap.insertPair(K1, V1)
+    elements = model.getElementCount()
+    with pytest.raises(zolmar.Error) as caught:
+        umap.insertPair(K1, V2)
+    assert caught.value.identifier == "korm0:messages:UniquenessConstraint"
+    with pytest.raises(zolmar.BadLexicalCast):
+        umap.insertPair("not a uuid", V1)
+    with pytest.raises(zolmar.Error) as caught:
+        umap.Pairs[K1].Key = "not a uuid"
+    assert caught.value.identifier == "korm0:messages:InvalidValue"
+    assert not isinstance(caught.value, zolmar.BadLexicalCast)
+    assert (model.getElementCount(), umap.findValueForKey(K1)) == (elements, V1)
+
+
+def test_transaction_commits_or_rolls_back(umap, model):
+    with model.transaction():
+        umap.insertPair(K1, V1)
+        umap.insertPair(K2, V2)
+    with pytest.raises(RuntimeError):
+        with model.transaction():
+            umap.erasePairForKey(K1)
+            raise RuntimeError("abandon")
+    assert sorted(umap.Pairs.keys()) == [K1, K2]
+    model.undo()
+    assert len(umap.Pairs) == 0, "the two inserts were one undo step"
+    model.redo()
+    assert [e.Value for e in umap.Pairs] == [V1, V2]
+
+
+def test_each_call_outside_a_transaction_is_one_undo_step(arvex, model):
+    two = arvex.UUIDToUUIDMap(model)
+    two.insertPair(K1, K2, V1)
+    two.insertPair(K2, K2, V2)
+    model.undo()
+    assert (two.hasKey(K1), two.hasKey(K2)) == (True, False)
+    model.undo()
+    assert not two.hasKey(K1)
+    model.undo()
+    assert not two.isValid(), "the constructor was a step of its own"
+
+
+def test_own_transactions_open_only_outside_the_sessions_and_can_be_switched_off(
+        umap, model, monkeypatch):
+    begun = []
+    begin = type(model).beginTransaction
+    monkeypatch.setattr(type(model), "beginTransaction",
+                        lambda self: (begun.append(self), begin(self))[1])
+    umap.insertPair(K1, V1)
+    assert begun == [model]
+    with model.transaction():
+        umap.insertPair(K2, V1)
+    assert len(begun) == 2, "no transaction of its own inside the session's"
+    monkeypatch.setattr(zolmar, "auto_transactions", False)
+    umap.erasePairForKey(K1)
+    assert len(begun) == 2 and not umap.hasKey(K1)
+
+
+def test_objects_keep_their_identity_while_they_live(umap, model):
+    assert umap.getModel() is model
+    umap.insertPair(K1, V1)
+    assert umap.Pairs[K1] is umap.Pairs[K1]
+    assert umap.Pairs[K1].getModel() is model
+
+
+def test_nothing_outlives_the_python_references(arvex, korm, no_leaks):
+    model = korm.Model()
+    multi = arvex.UUIDMultiMap(model)
+    two = arvex.UUIDToUUIDMap(model)
+    with model.transaction():
+        multi.insertPair(K1, V1)
+        multi.insertPair(K1, V2)
+        two.insertPair(K1, K2, V1)
+    assert sorted(multi.findValuesForKey(K1)) == [V1, V2]
+    inner = two.findValueForKey(K1)
+    assert inner.findValueForKey(K2) == V1
+    del multi, two, inner, model
