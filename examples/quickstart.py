@@ -1,7 +1,12 @@
-"""A first session with the library from Python, through the host's class descriptions.
+"""A first session with arvex_utilities from Python.
 
-    PYTHONPATH=<build>/python:python ZOLMAR_LIBRARY=<build>/libarvex_utilities.so \
+Run it with `bash scripts/main.sh` (installs, builds and runs it), or after a release build:
+
+    PYTHONPATH=build/release/python:python ZOLMAR_LIBRARY=build/release/libarvex_utilities.so \\
         /usr/bin/python3 examples/quickstart.py
+
+Everything below goes through the classes the library registers with the host: zolmar builds a
+Python class for each of them, and `help(arvex.UUIDMap)` lists their members.
 """
 
 import uuid
@@ -13,60 +18,74 @@ arvex = zolmar.package("arvex.utilities")
 korm = zolmar.package("korm.zero")
 
 
+def step(title):
+    print(f"\n== {title}")
+
+
 def new_id():
     return str(uuid.uuid4())
 
 
-model = korm.Model()
+step("A model holds the elements; each map is an element of it")
+model = korm.Model("quickstart")
 print("model:", model)
 
-# A UUIDMap holds one value per key. Every change runs inside a transaction.
+step("UUIDMap: one value per key")
 umap = arvex.UUIDMap(model)
-keys = [new_id() for _ in range(3)]
-with model.transaction():
-    for key in keys:
-        umap.insertPair(key, new_id())
-print("UUIDMap holds", len(umap.Pairs), "pairs; value of the first key:",
-      umap.findValueForKey(keys[0]))
+parts = [new_id() for _ in range(3)]
+drawings = [new_id() for _ in range(3)]
+with model.transaction():  # several changes, one transaction, one undo step
+    for part, drawing in zip(parts, drawings):
+        umap.insertPair(part, drawing)
+print(umap)
+print("drawing of the first part:", umap.findValueForKey(parts[0]))
+print("is an unknown key there?", umap.hasKey(new_id()))
+for entry in umap.Pairs:  # every pair is an element owned by the map
+    print("  pair", entry)
 
-# Inserting a key twice is refused with an identified error.
+step("A second value for a key is refused with an identified error")
 try:
-    with model.transaction():
-        umap.insertPair(keys[0], new_id())
+    umap.insertPair(parts[0], new_id())  # a call outside a transaction runs in one of its own
 except zolmar.Error as error:
     print("refused:", error.identifier)
+print("the map is unchanged:", len(umap.Pairs), "pairs")
 
-# A UUIDMultiMap holds several values per key.
-multi = arvex.UUIDMultiMap(model)
+step("UUIDMultiMap: several values per key, in filing order")
+versions = arvex.UUIDMultiMap(model)
 with model.transaction():
-    for _ in range(2):
-        multi.insertPair(keys[0], new_id())
-print("UUIDMultiMap values for the first key:", multi.findValuesForKey(keys[0]))
+    for _ in range(3):
+        versions.insertPair(parts[0], new_id())
+print(versions)
+print("values of the first part:", versions.findValuesForKey(parts[0]))
 
-# A UUIDToUUIDMap holds a value for each pair of keys.
-two = arvex.UUIDToUUIDMap(model)
-value = new_id()
-with model.transaction():
-    two.insertPair(keys[0], keys[1], value)
-print("UUIDToUUIDMap value for (first, second):", two.findValueForKeys(keys[0], keys[1]))
+step("UUIDToUUIDMap: a container key leads to an inner UUIDMap")
+placement = arvex.UUIDToUUIDMap(model)
+assembly, slot = new_id(), new_id()
+placement.insertPair(assembly, slot, parts[1])
+print("value for (assembly, slot):", placement.findValueForKeys(assembly, slot))
+print("inner map of the assembly:", placement.findValueForKey(assembly))
 
-# A transaction whose block raises leaves nothing behind.
+step("A transaction whose block raises leaves nothing behind")
 extra = new_id()
 try:
     with model.transaction():
         umap.insertPair(extra, new_id())
+        print("inside the transaction the new key is there:", umap.hasKey(extra))
         raise RuntimeError("changed my mind")
 except RuntimeError:
     pass
-print("after the rollback, the extra key is present:", umap.hasKey(extra))
+print("after the rollback:", umap.hasKey(extra))
 
-# Undo and redo work one transaction at a time.
-with model.transaction():
-    umap.erasePairForKey(keys[2])
+step("Undo and redo go one step at a time")
+umap.erasePairForKey(parts[2])
+print("erased the third part:", not umap.hasKey(parts[2]))
 model.undo()
-print("after undo, the erased key is back:", umap.hasKey(keys[2]))
+print("after undo it is back:", umap.hasKey(parts[2]))
 model.redo()
-print("after redo, it is gone again:", not umap.hasKey(keys[2]))
+print("after redo it is gone again:", not umap.hasKey(parts[2]))
 
-# Named paths split into their components.
-print("components of 'top/sub/leaf':", arvex.FullPathAPI.getComponentNames("top/sub/leaf"))
+step("Named paths: a doubled slash is a slash inside a name")
+for path in ["vehicle/engine/piston", "Motor//Generator/rotor"]:
+    print(f"{path!r} ->", arvex.FullPathAPI.getComponentNames(path))
+
+print("\nmodel at the end:", model)
