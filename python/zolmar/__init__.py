@@ -206,11 +206,13 @@ def _document(function, member, skip_self):
 # its own, as a host does: one call is one undo step, and a call that fails leaves nothing behind.
 # Set to False for a session that manages its transactions itself.
 auto_transactions = True
-_open = {}  # native address of a model -> transactions opened through this package
+# A model's Python object -> the transactions opened on it through this package. Weak, so that a
+# dropped model (whose host object rolls back what it left open) leaves no entry behind.
+_open = weakref.WeakKeyDictionary()
 
 
 def _in_own_transaction(model, action):
-    if not auto_transactions or model is None or _open.get(model._array.object_id(), 0) > 0:
+    if not auto_transactions or model is None or _open.get(model, 0) > 0:
         return action()
     with _Transaction(model):
         return action()
@@ -332,10 +334,9 @@ def _track(name, change):
 
     def member(self):
         _host.call_on(self._array, name, [], 0)
-        address = self._array.object_id()
-        _open[address] = _open.get(address, 0) + change
-        if _open[address] <= 0:
-            del _open[address]
+        _open[self] = _open.get(self, 0) + change
+        if _open[self] <= 0:
+            del _open[self]
 
     member.__name__ = name
     return member
