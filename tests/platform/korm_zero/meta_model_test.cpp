@@ -5,7 +5,7 @@
 
 #include <boost/uuid/uuid_io.hpp>
 
-#include "meta_sample.hpp"
+#include "sample.hpp"
 #include "tarsk/core/text.hpp"
 #include "test_node.hpp"
 

@@ -5,9 +5,8 @@
 
 #include <boost/uuid/uuid_io.hpp>
 
-#include "holder.hpp"
 #include "korm/zero/meta/standard_types.hpp"
-#include "meta_sample.hpp"
+#include "sample.hpp"
 #include "tarsk/core/text.hpp"
 #include "test_node.hpp"
 
