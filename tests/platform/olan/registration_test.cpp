@@ -29,7 +29,19 @@ LambdaMethod* noop(std::string name, std::uint32_t attributes, std::string_view 
 TEST_F(RegistrationTest, SubPackagesHangBelowExistingParentsWithDottedNames) {
     EXPECT_EQ(package("a"), nullptr);
     COSPackage* a = COSPackage::addPackage(new LambdaPackage("a"));
-    COSPackage* b = a->addSubPackage(new LambdaPackage("b"));
+    // Initialisation runs once, with the registered package; classes keep their order.
+    COSPackage* seen = nullptr;
+    int calls = 0;
+    COSPackage* b = a->addSubPackage(new LambdaPackage("b", [&](COSPackage* package) {
+        seen = package;
+        ++calls;
+        package->addClass(new LambdaClass("K", "a.b.K"), 2);
+        package->addClass(new LambdaClass("J", "a.b.J"), 2);
+    }));
+    EXPECT_EQ(seen, b);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(olan::host::findPackage("a.b")->classes,
+              (std::vector<std::string>{"a.b.K", "a.b.J"}));
     COSPackage* c = b->addSubPackage(new LambdaPackage("c"));
     EXPECT_EQ(package("a"), a);
     EXPECT_EQ(package("a.b.c"), c);
@@ -43,21 +55,6 @@ TEST_F(RegistrationTest, SubPackagesHangBelowExistingParentsWithDottedNames) {
     ASSERT_TRUE(described);
     EXPECT_EQ(described->subPackages, (std::vector<std::string>{"a.b", "a.d"}));
     EXPECT_EQ(olan::host::topLevelPackages(), std::vector<std::string>{"a"});
-}
-
-TEST_F(RegistrationTest, InitializePackageRunsOnceWithTheRegisteredPackage) {
-    COSPackage* seen = nullptr;
-    int calls = 0;
-    COSPackage* registered =
-        COSPackage::addPackage(new LambdaPackage("p", [&](COSPackage* package) {
-            seen = package;
-            ++calls;
-            package->addClass(new LambdaClass("K", "p.K"), 2);
-            package->addClass(new LambdaClass("J", "p.J"), 2);
-        }));
-    EXPECT_EQ(seen, registered);
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(olan::host::findPackage("p")->classes, (std::vector<std::string>{"p.K", "p.J"}));
 }
 
 TEST_F(RegistrationTest, BadNamesAndFailedInitialisationRegisterNothing) {
