@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "holder.hpp"
+#include "sample.hpp"
 
 namespace korm::zero::test {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <stdexcept>
 
-#include "holder.hpp"
 #include "korm/zero/collections/saturated_bloom_filter.hpp"
+#include "sample.hpp"
 
 namespace korm::zero::test {
 namespace {

@@ -12,7 +12,7 @@ namespace {
 using korm0::messages::CannotCreateCrossModelAssociation;
 using tarsk::core::except::Exception;
 
-TEST(Containment, MovingAChildTakesItOutOfItsOldContainerAndUndoPutsItBack) {
+TEST(Containment, MovingAChildTakesItOutOfItsOldContainer) {
     Model model = Model::create();
     TestNode a = TestNode::create(model);
     TestNode b = TestNode::create(model);
@@ -24,40 +24,10 @@ TEST(Containment, MovingAChildTakesItOutOfItsOldContainerAndUndoPutsItBack) {
     EXPECT_TRUE(a->getChildren().empty());
     ASSERT_EQ(b->getChildren().size(), 1U);
     EXPECT_EQ(child->basicContainer(), b.impl());
-    model.undo();
-    EXPECT_EQ(child->basicContainer(), a.impl());
-    EXPECT_EQ(a->getChildren().size(), 1U);
-    EXPECT_TRUE(b->getChildren().empty());
-    model.redo();
-    EXPECT_EQ(child->basicContainer(), b.impl());
-    EXPECT_TRUE(a->getChildren().empty());
     b->removeChild(child);
     EXPECT_EQ(child->basicContainer(), nullptr);
     EXPECT_EQ(child->containmentIndex(), ModelElement::Impl::NO_INDEX);
     EXPECT_TRUE(child) << "removing does not destroy";
-}
-
-TEST(Destruction, DestroyTakesTheWholeSubtreeAndLeavesTheContainer) {
-    Model model = Model::create();
-    TestNode root = TestNode::create(model);
-    TestNode middle = TestNode::create(model);
-    TestNode leaf = TestNode::create(model);
-    root->addChild(middle);
-    middle->addChild(leaf);
-    middle->destroy();
-    EXPECT_TRUE(root);
-    EXPECT_TRUE(root->getChildren().empty());
-    EXPECT_FALSE(middle);
-    EXPECT_FALSE(leaf);
-    EXPECT_EQ(model->getElementCount(), 1U);
-    // One undo brings the subtree back in place, containment included.
-    model.undo();
-    EXPECT_TRUE(middle);
-    EXPECT_TRUE(leaf);
-    EXPECT_EQ(middle->basicContainer(), root.impl());
-    EXPECT_EQ(leaf->basicContainer(), middle.impl());
-    ASSERT_EQ(middle->getChildren().size(), 1U);
-    EXPECT_EQ(middle->getChildren()[0], leaf);
 }
 
 TEST(Destruction, DestroyingTwiceOrAfterRollbackIsHarmless) {

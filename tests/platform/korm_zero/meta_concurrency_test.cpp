@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "korm/zero/meta/standard_types.hpp"
-#include "meta_sample.hpp"
+#include "sample.hpp"
 
 namespace korm::zero::test {
 namespace {

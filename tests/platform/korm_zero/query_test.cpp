@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "holder.hpp"
 #include "korm/zero/query.hpp"
+#include "sample.hpp"
 
 namespace korm::zero::test {
 namespace {

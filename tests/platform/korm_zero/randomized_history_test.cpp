@@ -1,7 +1,8 @@
 // Random sequences of creations, property changes, containment changes and destructions,
 // checked against full dumps of the model: rollback must give back the dump from before the
 // transaction, undo the dump from before each step and redo the dump from after it. Nested
-// transactions are committed or rolled back at random along the way.
+// transactions are committed or rolled back at random along the way, and a transaction whose
+// changes cancel out must leave no undo step.
 
 #include <gtest/gtest.h>
 

@@ -48,26 +48,24 @@ void TestNode::Impl::checkNotProxy() const {
     }
 }
 
-void TestNode::Impl::setName(std::u16string const& name) {
+template <class T>
+void TestNode::Impl::change(T& member, T const& value, std::size_t index) {
     checkNotProxy();
-    if (name == m_name) {
+    if (value == member) {
         return;
     }
     Transaction transaction = getModel()->beginTransaction(false);
-    notifyModifying(NAME);
-    m_name = name;
+    notifyModifying(index);
+    member = value;
     transaction.commit();
 }
 
+void TestNode::Impl::setName(std::u16string const& name) {
+    change(m_name, name, NAME);
+}
+
 void TestNode::Impl::setWeight(std::int64_t weight) {
-    checkNotProxy();
-    if (weight == m_weight) {
-        return;
-    }
-    Transaction transaction = getModel()->beginTransaction(false);
-    notifyModifying(WEIGHT);
-    m_weight = weight;
-    transaction.commit();
+    change(m_weight, weight, WEIGHT);
 }
 
 void TestNode::Impl::addChild(TestNode const& child) {

@@ -77,6 +77,9 @@ class TestNode::Impl : public ModelElement::Impl {
   private:
     friend class Storage;
     void checkNotProxy() const;
+    /// Sets `member` to `value` as a change of property `index` (nothing if equal).
+    template <class T>
+    void change(T& member, T const& value, std::size_t index);
 
     std::u16string m_name;
     std::int64_t m_weight = 0;

@@ -7,13 +7,6 @@ namespace {
 
 using korm::zero::zi::EmptyParentPackage;
 
-TEST(EmptyParentPackageTest, SplitsADottedNameAtItsLastDot) {
-    using Split = std::pair<std::string, std::string>;
-    EXPECT_EQ(EmptyParentPackage::splitName("arvex.utilities"), Split("utilities", "arvex"));
-    EXPECT_EQ(EmptyParentPackage::splitName("a.b.c"), Split("c", "a.b"));
-    EXPECT_EQ(EmptyParentPackage::splitName("solo"), Split("solo", ""));
-}
-
 TEST_F(ZiTest, RegisteringCreatesEveryMissingParentAsAnEmptyPackage) {
     (new EmptyParentPackage("leaf", "zitop.mid"))->registerPackage();
     auto top = host::findPackage("zitop");

@@ -59,13 +59,6 @@ class StructBuilderTest : public ZiTest {
     }
 };
 
-TEST_F(StructBuilderTest, FillsUuidPropertiesFromText) {
-    Value init = structOf("Label", text(Label1));
-    ModelElement item =
-        createBuilderFromStruct(init.get(), 0, model, p.rock)->create(boost::uuids::nil_uuid());
-    EXPECT_EQ(static_cast<Item*>(item.getImpl())->getLabel(), id(Label1));
-}
-
 TEST_F(StructBuilderTest, NestsBuildersOfContainmentsFromStructArraysAndCells) {
     Value init = structOf("Toys", toyStructs({Label1, Label2}));
     ModelElement holder =

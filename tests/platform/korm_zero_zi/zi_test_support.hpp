@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../korm_zero/holder.hpp"
+#include "../korm_zero/sample.hpp"
 #include "korm/zero/zi/zi.hpp"
 #include "olan/olan.hpp"
 
