@@ -104,24 +104,49 @@ TEST_F(UUIDMapTest, SettingAnEqualValueOrKeyRecordsNothing) {
     EXPECT_EQ(model->getUndoCount(), steps + 1);
 }
 
-TEST_F(UUIDMapTest, AProxyMapOrEntryRefusesEveryOperation) {
+// Every operation of a proxy map of each kind, and the setters of a proxy entry, report
+// CannotModifyProxy; an insert's new entry is left uncontained and goes with the rollback.
+TEST_F(UUIDMapTest, ProxyMapsAndEntriesRefuseEveryOperation) {
     UUIDMap const target = mapWith({{1, 10}});
-    UUIDMap const proxy = korm::zero::createProxy<UUIDMap>(
-        model, korm::zero::ProxyId::forElement(target->getUuid(), nil_uuid()));
-    std::vector<std::function<void()>> const operations = {
-        [&] { proxy->insertPair(id(2), id(3)); },
-        [&] { proxy->erasePairForKey(id(1)); },
-        [&] { proxy->erasePairsForValue(id(10)); },
-        [&] { proxy->findValueForKey(id(1)); },
-        [&] { proxy->hasKey(id(1)); },
+    auto const proxyOf = [&]<class T>(T const&) {
+        return korm::zero::createProxy<T>(
+            model, korm::zero::ProxyId::forElement(target->getUuid(), nil_uuid()));
     };
-    auto transaction = model.beginTransaction();
-    for (auto const& operation : operations) {
-        EXPECT_THROW(operation(), Exception<messages::CannotModifyProxy>);
+    UUIDMap const map = proxyOf(UUIDMap());
+    UUIDMultiMap const multi = proxyOf(UUIDMultiMap());
+    UUIDToUUIDMap const twoLevel = proxyOf(UUIDToUUIDMap());
+    UUIDMapEntry const entry = proxyFor(model, target->peekEntry(id(1)));
+    std::vector<std::function<void()>> const operations = {
+        [&] { map->insertPair(id(2), id(3)); },
+        [&] { map->erasePairForKey(id(1)); },
+        [&] { map->erasePairsForValue(id(10)); },
+        [&] { map->findValueForKey(id(1)); },
+        [&] { map->hasKey(id(1)); },
+        [&] { entry->setKey(id(4)); },
+        [&] { entry->setValue(id(4)); },
+        [&] { multi->insertPair(id(2), id(3)); },
+        [&] { multi->erasePairsForKey(id(1)); },
+        [&] { multi->erasePairsKeyAndValue(id(1), id(10)); },
+        [&] { multi->erasePairsForValue(id(10)); },
+        [&] { multi->findValuesForKey(id(1)); },
+        [&] { multi->hasKey(id(1)); },
+        [&] { twoLevel->insertPair(id(2), id(2), id(3)); },
+        [&] { twoLevel->erasePairForKey(id(1)); },
+        [&] { twoLevel->erasePairForKeys(id(1), id(1)); },
+        [&] { twoLevel->findValueForKey(id(1)); },
+        [&] { twoLevel->findValuesWithSubKey(id(1)); },
+        [&] { twoLevel->findValueForKeys(id(1), id(1)); },
+        [&] { twoLevel->hasKey(id(1)); },
+    };
+    std::size_t const elements = model->getElementCount();
+    {
+        auto transaction = model.beginTransaction();
+        for (std::size_t i = 0; i < operations.size(); ++i) {
+            EXPECT_THROW(operations[i](), Exception<messages::CannotModifyProxy>) << i;
+        }
     }
-    UUIDMapEntry const entryProxy = proxyFor(model, target->peekEntry(id(1)));
-    EXPECT_THROW(entryProxy->setKey(id(4)), Exception<messages::CannotModifyProxy>);
-    EXPECT_THROW(entryProxy->setValue(id(4)), Exception<messages::CannotModifyProxy>);
+    EXPECT_EQ(model->getElementCount(), elements);
+    EXPECT_EQ(pairsOf(target), "1:10 ");
 }
 
 // A mixed sequence, re-inserting an erased key and re-keying a new entry: rolled back it leaves
