@@ -58,6 +58,17 @@ class TestPackage : public meta::AbstractMetaPackage {
     }
 };
 
+/// Creates a handle's element in `model` as one step, `init` setting its state before commit.
+template <class Handle, class Init>
+Handle createIn(Model const& model, Init init) {
+    Transaction transaction = model->beginTransaction(false);
+    Handle handle(new typename Handle::Impl(model, boost::uuids::nil_uuid()));
+    handle.getImpl()->notifyCreated();
+    init(static_cast<typename Handle::Impl&>(*handle.getImpl()));
+    transaction.commit();
+    return handle;
+}
+
 }  // namespace
 
 CollectionTestMeta const& CollectionTestMeta::get() {
@@ -74,12 +85,7 @@ Entry::Impl* Entry::operator->() const noexcept {
 }
 
 Entry Entry::create(Model const& model, boost::uuids::uuid const& key) {
-    Transaction transaction = model->beginTransaction(false);
-    Entry entry(new Impl(model, boost::uuids::nil_uuid()));
-    entry->notifyCreated();
-    entry->m_key = key;
-    transaction.commit();
-    return entry;
+    return createIn<Entry>(model, [&key](Impl& entry) { entry.m_key = key; });
 }
 
 Entry::Impl::Impl(Model const& model, boost::uuids::uuid const& id)
@@ -158,39 +164,36 @@ Holder::Impl* Holder::operator->() const noexcept {
 }
 
 Holder Holder::create(Model const& model) {
-    Transaction transaction = model->beginTransaction(false);
-    Holder holder(new Impl(model, boost::uuids::nil_uuid()));
-    holder->notifyCreated();
-    transaction.commit();
-    return holder;
+    return createIn<Holder>(model, [](Impl&) {});
+}
+
+/// A new, empty collection of property index 1 to 4, owned by `owner` (none for an old value).
+std::unique_ptr<ReferenceCollection> Holder::Impl::makeCollection(std::size_t index,
+                                                                  ModelElement::Impl* owner) {
+    auto const& meta = CollectionTestMeta::get();
+    ModelElement::CollectionPrivateTag const tag;
+    switch (index) {
+        case MAP:
+            return std::make_unique<Map>(tag, &Entry::Impl::getKey, owner, meta.map, nullptr);
+        case MULTI:
+            return std::make_unique<Multi>(tag, &Entry::Impl::getKey, owner, meta.multi, nullptr);
+        case SEQ:
+            return std::make_unique<Seq>(tag, owner, meta.seq, nullptr, true);
+        default:
+            return std::make_unique<Set>(tag, owner, meta.set, nullptr);
+    }
 }
 
 Holder::Impl::Impl(Model const& model, boost::uuids::uuid const& id)
     : ModelElement::Impl(model, id) {
-    auto const& meta = CollectionTestMeta::get();
-    ModelElement::CollectionPrivateTag const tag;
-    m_map = std::make_unique<Map>(tag, &Entry::Impl::getKey, this, meta.map, nullptr);
-    m_multi = std::make_unique<Multi>(tag, &Entry::Impl::getKey, this, meta.multi, nullptr);
-    m_seq = std::make_unique<Seq>(tag, this, meta.seq, nullptr, true);
-    m_set = std::make_unique<Set>(tag, this, meta.set, nullptr);
+    for (std::size_t i = MAP; i < BIT_COUNT; ++i) {
+        m_collections[i] = makeCollection(i, this);
+    }
 }
 
 Holder::Impl::~Impl() {
     m_refCount.store(REFCOUNT_DELETING);
     std::atomic_thread_fence(std::memory_order_seq_cst);
-}
-
-ReferenceCollection& Holder::Impl::collection(std::size_t index) const {
-    switch (index) {
-        case MAP:
-            return *m_map;
-        case MULTI:
-            return *m_multi;
-        case SEQ:
-            return *m_seq;
-        default:
-            return *m_set;
-    }
 }
 
 std::size_t Holder::Impl::indexOf(meta::Property const& property) const {
@@ -258,25 +261,9 @@ void Holder::Impl::copyValue(ModelElement::Impl::Storage& storage, std::size_t i
     }
     // The whole collection is copied: the cost of the first change of a collection in a
     // transaction grows with its size.
-    auto& own = static_cast<Storage&>(storage);
-    auto const& meta = CollectionTestMeta::get();
-    ModelElement::CollectionPrivateTag const tag;
-    std::unique_ptr<ReferenceCollection> copy;
-    switch (index) {
-        case MAP:
-            copy = std::make_unique<Map>(tag, &Entry::Impl::getKey, nullptr, meta.map, nullptr);
-            break;
-        case MULTI:
-            copy = std::make_unique<Multi>(tag, &Entry::Impl::getKey, nullptr, meta.multi, nullptr);
-            break;
-        case SEQ:
-            copy = std::make_unique<Seq>(tag, nullptr, meta.seq, nullptr, true);
-            break;
-        default:
-            copy = std::make_unique<Set>(tag, nullptr, meta.set, nullptr);
-    }
+    std::unique_ptr<ReferenceCollection> copy = makeCollection(index, nullptr);
     _basicCopyValues(*copy, collection(index));
-    own.old[index] = std::move(copy);
+    static_cast<Storage&>(storage).old[index] = std::move(copy);
 }
 
 void Holder::Impl::copyStateFromStorage(ModelElement::Impl::Storage const& storage) {
@@ -295,11 +282,7 @@ void Holder::Impl::copyStateFromStorage(ModelElement::Impl::Storage const& stora
 Stranger::Stranger(Impl* record) noexcept : ModelElement(record) {}
 
 Stranger Stranger::create(Model const& model) {
-    Transaction transaction = model->beginTransaction(false);
-    Stranger stranger(new Impl(model, boost::uuids::nil_uuid()));
-    stranger->notifyCreated();
-    transaction.commit();
-    return stranger;
+    return createIn<Stranger>(model, [](Impl&) {});
 }
 
 }  // namespace korm::zero::colltest

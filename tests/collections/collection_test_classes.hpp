@@ -98,12 +98,12 @@ class Holder::Impl : public ModelElement::Impl {
     Impl(Model const& model, boost::uuids::uuid const& id);
     ~Impl() override;
 
-    Map& map() const noexcept { return *m_map; }
-    Multi& multi() const noexcept { return *m_multi; }
-    Seq& seq() const noexcept { return *m_seq; }
-    Set& set() const noexcept { return *m_set; }
+    Map& map() const noexcept { return static_cast<Map&>(collection(MAP)); }
+    Multi& multi() const noexcept { return static_cast<Multi&>(collection(MULTI)); }
+    Seq& seq() const noexcept { return static_cast<Seq&>(collection(SEQ)); }
+    Set& set() const noexcept { return static_cast<Set&>(collection(SET)); }
     /// The collection of property index 1 to 4.
-    ReferenceCollection& collection(std::size_t index) const;
+    ReferenceCollection& collection(std::size_t index) const { return *m_collections[index]; }
 
     meta::Class getMetaClass() const override { return Holder::metaClass(); }
     void doDestroy(bool disassociate, bool toProxies) override;
@@ -116,12 +116,11 @@ class Holder::Impl : public ModelElement::Impl {
     void copyStateFromStorage(ModelElement::Impl::Storage const& storage) override;
 
   private:
+    static std::unique_ptr<ReferenceCollection> makeCollection(std::size_t index,
+                                                               ModelElement::Impl* owner);
     std::size_t indexOf(meta::Property const& property) const;
 
-    std::unique_ptr<Map> m_map;
-    std::unique_ptr<Multi> m_multi;
-    std::unique_ptr<Seq> m_seq;
-    std::unique_ptr<Set> m_set;
+    std::unique_ptr<ReferenceCollection> m_collections[BIT_COUNT];
 };
 
 /// Old collections: a copy without owner per saved index, or null when it was empty.

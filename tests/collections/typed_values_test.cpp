@@ -69,38 +69,38 @@ meta::Class unrelatedClass() {
     return loner;
 }
 
+// Each check accepts exactly one kind, type and managed flag; a refusal names the value's type.
 TEST(TypedValues, ChecksAcceptOnlyTheirKindTypeAndManagedFlag) {
+    enum Accepts { NONE, AS_UUID, AS_BOOL, AS_VECTOR, AS_ELEMENT };
     struct Case {
         char const* what;
         Value value;
-        std::u16string asUuid, asBool, asVector, asElement;
+        std::u16string typeName;
+        Accepts accepts;
     };
-    std::u16string const ok = u"(accepted)";
+    std::u16string const element = u"korm.zero.ModelElement";
     Case const cases[] = {
-        {"single UUID", described(uuidType(), 1), ok, u"UUID", u"UUID", u"UUID"},
-        {"single Boolean", described(booleanType(), 1), u"Boolean", ok, u"Boolean", u"Boolean"},
-        {"managed many UUIDs", described(uuidType(), 2), u"UUID", u"UUID", u"UUID", u"UUID"},
-        {"unmanaged many UUIDs", described(uuidType(), 2, false), u"UUID", u"UUID", ok, u"UUID"},
-        {"unmanaged many Booleans", described(booleanType(), 2, false), u"Boolean", u"Boolean",
-         u"Boolean", u"Boolean"},
-        {"kind 0 UUID", described(uuidType(), 0), u"UUID", u"UUID", u"UUID", u"UUID"},
-        {"element class, kind 1", described(ModelElement::metaClass(), 1),
-         u"korm.zero.ModelElement", u"korm.zero.ModelElement", u"korm.zero.ModelElement", ok},
-        {"element class, kind 0", described(ModelElement::metaClass(), 0),
-         u"korm.zero.ModelElement", u"korm.zero.ModelElement", u"korm.zero.ModelElement", ok},
-        {"element class, kind 2", described(ModelElement::metaClass(), 2),
-         u"korm.zero.ModelElement", u"korm.zero.ModelElement", u"korm.zero.ModelElement",
-         u"korm.zero.ModelElement"},
-        {"unrelated class", described(unrelatedClass(), 1), u"typedvalues.Loner",
-         u"typedvalues.Loner", u"typedvalues.Loner", u"typedvalues.Loner"},
-        {"no type", described(meta::Type(), 1), u"", u"", u"", u""},
+        {"single UUID", described(uuidType(), 1), u"UUID", AS_UUID},
+        {"single Boolean", described(booleanType(), 1), u"Boolean", AS_BOOL},
+        {"managed many UUIDs", described(uuidType(), 2), u"UUID", NONE},
+        {"unmanaged many UUIDs", described(uuidType(), 2, false), u"UUID", AS_VECTOR},
+        {"unmanaged many Booleans", described(booleanType(), 2, false), u"Boolean", NONE},
+        {"kind 0 UUID", described(uuidType(), 0), u"UUID", NONE},
+        {"element class, kind 1", described(ModelElement::metaClass(), 1), element, AS_ELEMENT},
+        {"element class, kind 0", described(ModelElement::metaClass(), 0), element, AS_ELEMENT},
+        {"element class, kind 2", described(ModelElement::metaClass(), 2), element, NONE},
+        {"unrelated class", described(unrelatedClass(), 1), u"typedvalues.Loner", NONE},
+        {"no type", described(meta::Type(), 1), u"", NONE},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(refusal<uuid>(c.value), c.asUuid);
-        EXPECT_EQ(refusal<bool>(c.value), c.asBool);
-        EXPECT_EQ(refusal<UUIDVector>(c.value), c.asVector);
-        EXPECT_EQ(refusal<ModelElement>(c.value), c.asElement);
+        auto const expect = [&c](Accepts check) {
+            return c.accepts == check ? u"(accepted)" : c.typeName;
+        };
+        EXPECT_EQ(refusal<uuid>(c.value), expect(AS_UUID));
+        EXPECT_EQ(refusal<bool>(c.value), expect(AS_BOOL));
+        EXPECT_EQ(refusal<UUIDVector>(c.value), expect(AS_VECTOR));
+        EXPECT_EQ(refusal<ModelElement>(c.value), expect(AS_ELEMENT));
     }
 }
 

@@ -46,16 +46,12 @@ INSTANTIATE_TEST_SUITE_P(PlainAndEdgeSeparators, SplitTest,
                                            SplitCase{u"/", {u"", u""}},
                                            SplitCase{u"a b / c", {u"a b ", u" c"}}));
 
-// Runs of one to five slashes, alone, between names and at both ends.
+// Runs of two to five slashes, alone, between names and at both ends.
 INSTANTIATE_TEST_SUITE_P(
     SlashRuns, SplitTest,
-    ::testing::Values(SplitCase{u"//", {u"/"}}, SplitCase{u"///", {u"/", u""}},
-                      SplitCase{u"////", {u"//"}}, SplitCase{u"/////", {u"//", u""}},
-                      SplitCase{u"a//b", {u"a/b"}}, SplitCase{u"a///b", {u"a/", u"b"}},
-                      SplitCase{u"a////b", {u"a//b"}}, SplitCase{u"a/////b", {u"a//", u"b"}},
-                      SplitCase{u"//a", {u"/a"}}, SplitCase{u"///a", {u"/", u"a"}},
-                      SplitCase{u"a//", {u"a/"}}, SplitCase{u"a///", {u"a/", u""}},
-                      SplitCase{u"a//b/c//", {u"a/b", u"c/"}},
+    ::testing::Values(SplitCase{u"//", {u"/"}}, SplitCase{u"/////", {u"//", u""}},
+                      SplitCase{u"a///b", {u"a/", u"b"}}, SplitCase{u"a////b", {u"a//b"}},
+                      SplitCase{u"///a", {u"/", u"a"}}, SplitCase{u"a//b/c//", {u"a/b", u"c/"}},
                       SplitCase{u"/a/b//c/", {u"", u"a", u"b/c", u""}}));
 
 // Names outside ASCII, including a surrogate pair, and unpaired surrogates, which are not
@@ -71,32 +67,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(NameUnescaping, PairsSlashesFromTheLeft) {
     EXPECT_EQ(getNameWithEscCharacters(u""), u"");
-    EXPECT_EQ(getNameWithEscCharacters(u"plain name"), u"plain name");
     EXPECT_EQ(getNameWithEscCharacters(u"/"), u"/");
-    EXPECT_EQ(getNameWithEscCharacters(u"//"), u"/");
     EXPECT_EQ(getNameWithEscCharacters(u"a///b"), u"a//b");
-    EXPECT_EQ(getNameWithEscCharacters(u"a////b"), u"a//b");
     EXPECT_EQ(getNameWithEscCharacters(u"a/////b"), u"a///b");
-    EXPECT_EQ(getNameWithEscCharacters(u"//x//"), u"/x/");
-    EXPECT_EQ(getNameWithEscCharacters(u"\U0001F600//\u00e9"), u"\U0001F600/\u00e9");
+    EXPECT_EQ(getNameWithEscCharacters(u"\U0001F600//x//"), u"\U0001F600/x/");
 }
 
-TEST(UUIDPathHash, KnownValues) {
+// The hash of a path is the XOR of Boost's per-UUID hashes (on a 64-bit size_t the same
+// combine over the 16 bytes): order-free, and a UUID twice cancels out.
+TEST(UUIDPathHash, IsAnOrderFreeXorOfBoostUuidHashes) {
+    static_assert(sizeof(std::size_t) == 8);
     EXPECT_EQ(getUUIDPathHash({}), 0u);
     EXPECT_EQ(getUUIDPathHash({Nil}), 0xf3b95195c79f012fULL);
-    EXPECT_EQ(getUUIDPathHash({A, A}), 0u);
     EXPECT_EQ(getUUIDPathHash({A, B, A}), getUUIDPathHash({B}));
-}
-
-TEST(UUIDPathHash, IgnoresOrder) {
     EXPECT_EQ(getUUIDPathHash({A, B, C}), getUUIDPathHash({C, A, B}));
     EXPECT_NE(getUUIDPathHash({A, B}), getUUIDPathHash({A, C}));
-}
-
-TEST(UUIDPathHash, IsXorOfBoostUuidHashes) {
-    // Boost's own per-UUID hash on a 64-bit size_t is the same combine over the 16 bytes.
-    static_assert(sizeof(std::size_t) == 8);
-    for (auto const& path : std::vector<std::vector<uuid>>{{A}, {B}, {C}, {A, B, C}, {Nil, C}}) {
+    for (auto const& path : std::vector<std::vector<uuid>>{{A}, {C}, {A, B, C}, {Nil, C}}) {
         std::uint64_t expected = 0;
         for (auto const& u : path) {
             expected ^= boost::uuids::hash_value(u);

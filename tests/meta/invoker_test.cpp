@@ -109,141 +109,67 @@ struct Fixture {
 };
 
 using Direct = std::function<boost::optional<kz::Value>(Fixture&)>;
-using Receiver = kz::ModelElement (*)(Fixture const&);
 
-kz::ModelElement mapOf(Fixture const& f) {
-    return f.map;
-}
-kz::ModelElement multiOf(Fixture const& f) {
-    return f.multi;
-}
-kz::ModelElement twoLevelOf(Fixture const& f) {
-    return f.twoLevel;
-}
-
-template <class F>
-Direct none(F f) {
-    return [f](Fixture& fixture) {
-        f(fixture);
-        return boost::optional<kz::Value>();
-    };
-}
-template <class F>
-Direct some(F f) {
-    return [f](Fixture& fixture) { return boost::optional<kz::Value>(makeValue(f(fixture))); };
-}
+// The direct call of a case, with `f` the fixture; DO for void operations, GET otherwise.
+#define DO(call)                             \
+    [](Fixture& f) {                         \
+        call;                                \
+        return boost::optional<kz::Value>(); \
+    }
+#define GET(call) [](Fixture& f) { return boost::optional<kz::Value>(makeValue(call)); }
 
 struct Case {
-    char const* name;
     kz::meta::Operation M::*operation;
-    Receiver receiver;
     std::vector<uuid> arguments;
     Direct direct;
 };
 
 TEST(Invokers, EveryOperationMatchesTheDirectCall) {
     M const* const mp = M::getInstance();
+    // clang-format off
     std::vector<Case> const cases = {
-        {"map insertPair", &M::UUIDMap_insertPair, mapOf, {key(4), key(40)}, none([](Fixture& f) {
-             f.map->insertPair(key(4), key(40));
-         })},
-        {"map erasePairForKey", &M::UUIDMap_erasePairForKey, mapOf, {key(2)}, none([](Fixture& f) {
-             f.map->erasePairForKey(key(2));
-         })},
-        {"map erasePairsForValue",
-         &M::UUIDMap_erasePairsForValue,
-         mapOf,
-         {key(10)},
-         none([](Fixture& f) { f.map->erasePairsForValue(key(10)); })},
-        {"map findValueForKey", &M::UUIDMap_findValueForKey, mapOf, {key(2)}, some([](Fixture& f) {
-             return f.map->findValueForKey(key(2));
-         })},
-        {"map findValueForKey absent",
-         &M::UUIDMap_findValueForKey,
-         mapOf,
-         {key(9)},
-         some([](Fixture& f) { return f.map->findValueForKey(key(9)); })},
-        {"map hasKey", &M::UUIDMap_hasKey, mapOf, {key(3)}, some([](Fixture& f) {
-             return f.map->hasKey(key(3));
-         })},
-        {"multi insertPair",
-         &M::UUIDMultiMap_insertPair,
-         multiOf,
-         {key(1), key(10)},
-         none([](Fixture& f) { f.multi->insertPair(key(1), key(10)); })},
-        {"multi erasePairsForKey",
-         &M::UUIDMultiMap_erasePairsForKey,
-         multiOf,
-         {key(2)},
-         none([](Fixture& f) { f.multi->erasePairsForKey(key(2)); })},
-        {"multi erasePairsKeyAndValue",
-         &M::UUIDMultiMap_erasePairsKeyAndValue,
-         multiOf,
-         {key(3), key(23)},
-         none([](Fixture& f) { f.multi->erasePairsKeyAndValue(key(3), key(23)); })},
-        {"multi erasePairsForValue",
-         &M::UUIDMultiMap_erasePairsForValue,
-         multiOf,
-         {key(10)},
-         none([](Fixture& f) { f.multi->erasePairsForValue(key(10)); })},
-        {"multi findValuesForKey",
-         &M::UUIDMultiMap_findValuesForKey,
-         multiOf,
-         {key(1)},
-         some([](Fixture& f) { return f.multi->findValuesForKey(key(1)); })},
-        {"multi findValuesForKey absent",
-         &M::UUIDMultiMap_findValuesForKey,
-         multiOf,
-         {key(9)},
-         some([](Fixture& f) { return f.multi->findValuesForKey(key(9)); })},
-        {"multi hasKey", &M::UUIDMultiMap_hasKey, multiOf, {key(9)}, some([](Fixture& f) {
-             return f.multi->hasKey(key(9));
-         })},
-        {"two-level insertPair",
-         &M::UUIDToUUIDMap_insertPair,
-         twoLevelOf,
-         {key(4), key(5), key(54)},
-         none([](Fixture& f) { f.twoLevel->insertPair(key(4), key(5), key(54)); })},
-        {"two-level erasePairForKey",
-         &M::UUIDToUUIDMap_erasePairForKey,
-         twoLevelOf,
-         {key(2)},
-         none([](Fixture& f) { f.twoLevel->erasePairForKey(key(2)); })},
-        {"two-level erasePairForKeys",
-         &M::UUIDToUUIDMap_erasePairForKeys,
-         twoLevelOf,
-         {key(1), key(6)},
-         none([](Fixture& f) { f.twoLevel->erasePairForKeys(key(1), key(6)); })},
-        {"two-level findValueForKey",
-         &M::UUIDToUUIDMap_findValueForKey,
-         twoLevelOf,
-         {key(1)},
-         some([](Fixture& f) { return f.twoLevel->findValueForKey(key(1)); })},
-        {"two-level findValueForKey absent",
-         &M::UUIDToUUIDMap_findValueForKey,
-         twoLevelOf,
-         {key(9)},
-         some([](Fixture& f) { return f.twoLevel->findValueForKey(key(9)); })},
-        {"two-level findValuesWithSubKey",
-         &M::UUIDToUUIDMap_findValuesWithSubKey,
-         twoLevelOf,
-         {key(5)},
-         some([](Fixture& f) { return f.twoLevel->findValuesWithSubKey(key(5)); })},
-        {"two-level findValueForKeys",
-         &M::UUIDToUUIDMap_findValueForKeys,
-         twoLevelOf,
-         {key(1), key(6)},
-         some([](Fixture& f) { return f.twoLevel->findValueForKeys(key(1), key(6)); })},
-        {"two-level hasKey", &M::UUIDToUUIDMap_hasKey, twoLevelOf, {key(3)}, some([](Fixture& f) {
-             return f.twoLevel->hasKey(key(3));
-         })},
+        {&M::UUIDMap_insertPair, {key(4), key(40)}, DO(f.map->insertPair(key(4), key(40)))},
+        {&M::UUIDMap_erasePairForKey, {key(2)}, DO(f.map->erasePairForKey(key(2)))},
+        {&M::UUIDMap_erasePairsForValue, {key(10)}, DO(f.map->erasePairsForValue(key(10)))},
+        {&M::UUIDMap_findValueForKey, {key(2)}, GET(f.map->findValueForKey(key(2)))},
+        {&M::UUIDMap_findValueForKey, {key(9)}, GET(f.map->findValueForKey(key(9)))},
+        {&M::UUIDMap_hasKey, {key(3)}, GET(f.map->hasKey(key(3)))},
+        {&M::UUIDMultiMap_insertPair, {key(1), key(10)}, DO(f.multi->insertPair(key(1), key(10)))},
+        {&M::UUIDMultiMap_erasePairsForKey, {key(2)}, DO(f.multi->erasePairsForKey(key(2)))},
+        {&M::UUIDMultiMap_erasePairsKeyAndValue, {key(3), key(23)},
+         DO(f.multi->erasePairsKeyAndValue(key(3), key(23)))},
+        {&M::UUIDMultiMap_erasePairsForValue, {key(10)}, DO(f.multi->erasePairsForValue(key(10)))},
+        {&M::UUIDMultiMap_findValuesForKey, {key(1)}, GET(f.multi->findValuesForKey(key(1)))},
+        {&M::UUIDMultiMap_findValuesForKey, {key(9)}, GET(f.multi->findValuesForKey(key(9)))},
+        {&M::UUIDMultiMap_hasKey, {key(9)}, GET(f.multi->hasKey(key(9)))},
+        {&M::UUIDToUUIDMap_insertPair, {key(4), key(5), key(54)},
+         DO(f.twoLevel->insertPair(key(4), key(5), key(54)))},
+        {&M::UUIDToUUIDMap_erasePairForKey, {key(2)}, DO(f.twoLevel->erasePairForKey(key(2)))},
+        {&M::UUIDToUUIDMap_erasePairForKeys, {key(1), key(6)},
+         DO(f.twoLevel->erasePairForKeys(key(1), key(6)))},
+        {&M::UUIDToUUIDMap_findValueForKey, {key(1)}, GET(f.twoLevel->findValueForKey(key(1)))},
+        {&M::UUIDToUUIDMap_findValueForKey, {key(9)}, GET(f.twoLevel->findValueForKey(key(9)))},
+        {&M::UUIDToUUIDMap_findValuesWithSubKey, {key(5)},
+         GET(f.twoLevel->findValuesWithSubKey(key(5)))},
+        {&M::UUIDToUUIDMap_findValueForKeys, {key(1), key(6)},
+         GET(f.twoLevel->findValueForKeys(key(1), key(6)))},
+        {&M::UUIDToUUIDMap_hasKey, {key(3)}, GET(f.twoLevel->hasKey(key(3)))},
     };
-    for (Case const& c : cases) {
-        SCOPED_TRACE(c.name);
+    // clang-format on
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        Case const& c = cases[i];
+        kz::meta::Operation const& operation = mp->*c.operation;
+        SCOPED_TRACE(rec(operation)->getName8() + " case " + std::to_string(i));
         Fixture reflective;
         Fixture direct;
-        auto const got =
-            reflective.invoke(mp->*c.operation, c.receiver(reflective), args(c.arguments));
+        // The receiver is the fixture's map of the operation's class.
+        kz::meta::Type const owner = rec(operation)->getOwningType();
+        kz::ModelElement const receiver = owner == kz::meta::Type(UUIDMap::metaClass())
+                                              ? kz::ModelElement(reflective.map)
+                                          : owner == kz::meta::Type(UUIDMultiMap::metaClass())
+                                              ? kz::ModelElement(reflective.multi)
+                                              : kz::ModelElement(reflective.twoLevel);
+        auto const got = reflective.invoke(operation, receiver, args(c.arguments));
         kz::Transaction transaction = direct.model->beginTransaction(false);
         auto const expected = c.direct(direct);
         transaction.commit();
@@ -323,19 +249,15 @@ TEST(Invokers, ACompatibleArgumentWithoutDataReadsAsTheNilUuid) {
 }
 
 TEST(Invokers, EveryNonStaticOperationHasAnInvokerAndTheStaticOneNone) {
-    M const* const mp = M::getInstance();
-    EXPECT_FALSE(registry().hasInvoker(mp->FullPathAPI_getComponentNames));
-    for (auto const operation :
-         {&M::UUIDMap_insertPair, &M::UUIDMap_erasePairForKey, &M::UUIDMap_erasePairsForValue,
-          &M::UUIDMap_findValueForKey, &M::UUIDMap_hasKey, &M::UUIDMultiMap_insertPair,
-          &M::UUIDMultiMap_erasePairsForKey, &M::UUIDMultiMap_erasePairsKeyAndValue,
-          &M::UUIDMultiMap_erasePairsForValue, &M::UUIDMultiMap_findValuesForKey,
-          &M::UUIDMultiMap_hasKey, &M::UUIDToUUIDMap_insertPair, &M::UUIDToUUIDMap_erasePairForKey,
-          &M::UUIDToUUIDMap_erasePairForKeys, &M::UUIDToUUIDMap_findValueForKey,
-          &M::UUIDToUUIDMap_findValuesWithSubKey, &M::UUIDToUUIDMap_findValueForKeys,
-          &M::UUIDToUUIDMap_hasKey}) {
-        EXPECT_TRUE(registry().hasInvoker(mp->*operation));
+    std::size_t count = 0;
+    for (auto const& metaClass : rec(M::getInstance()->utilitiesPackage)->getTypes()) {
+        for (kz::meta::Operation const& operation :
+             rec(kz::meta::Class(metaClass.getImpl()))->getOperations()) {
+            EXPECT_NE(registry().hasInvoker(operation), rec(operation)->isStatic());
+            ++count;
+        }
     }
+    EXPECT_EQ(count, 19U);
 }
 
 }  // namespace

@@ -71,26 +71,6 @@ TEST_F(UUIDMultiMapTest, FilesInOrderAndErasesExactlyTheMatchingPairs) {
     }
 }
 
-TEST_F(UUIDMultiMapTest, AProxyMultimapRefusesEveryOperation) {
-    UUIDMultiMap const target = mapWith({{1, 10}});
-    UUIDMultiMap const proxy = korm::zero::createProxy<UUIDMultiMap>(
-        model, korm::zero::ProxyId::forElement(target->getUuid(), boost::uuids::nil_uuid()));
-    EXPECT_THROW(proxy->erasePairsForKey(id(1)), Exception<messages::CannotModifyProxy>);
-    EXPECT_THROW(proxy->erasePairsKeyAndValue(id(1), id(10)),
-                 Exception<messages::CannotModifyProxy>);
-    EXPECT_THROW(proxy->erasePairsForValue(id(10)), Exception<messages::CannotModifyProxy>);
-    EXPECT_THROW(proxy->findValuesForKey(id(1)), Exception<messages::CannotModifyProxy>);
-    EXPECT_THROW(proxy->hasKey(id(1)), Exception<messages::CannotModifyProxy>);
-    std::size_t const elements = model->getElementCount();
-    {
-        auto transaction = model.beginTransaction();
-        EXPECT_THROW(proxy->insertPair(id(2), id(3)), Exception<messages::CannotModifyProxy>);
-        EXPECT_EQ(model->getElementCount(), elements + 1);  // the new entry, not contained
-    }
-    EXPECT_EQ(model->getElementCount(), elements);
-    EXPECT_EQ(text(target), text(Reference{{1, 10}}));
-}
-
 // Random operations in transactions that are committed, rolled back, undone, or undone and
 // redone, compared after every step with a std::multimap: erasing absent pairs, and setKey
 // joining the end of its new key's group (never a uniqueness conflict), come up too. Few keys

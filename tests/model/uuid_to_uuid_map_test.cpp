@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <boost/uuid/nil_generator.hpp>
-#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -108,27 +107,6 @@ TEST_F(UUIDToUUIDMapTest, AnEntryWithoutInnerMapHasNoPairsAndIsNotRefilled) {
     map->erasePairForKeys(id(3), id(7));
     EXPECT_EQ(textOf(map), "1{7:10 } ");
     EXPECT_FALSE(bare);
-}
-
-TEST_F(UUIDToUUIDMapTest, AProxyMapRefusesEveryOperationAndMakesNothing) {
-    fill({{1, 1, 10}});
-    auto const proxy = korm::zero::createProxy<UUIDToUUIDMap>(
-        model, korm::zero::ProxyId::forElement(map->getUuid(), nil_uuid()));
-    std::vector<std::function<void(UUIDToUUIDMap::Impl&)>> const operations = {
-        [](auto& m) { m.insertPair(id(2), id(2), id(3)); },
-        [](auto& m) { m.insertPair(id(1), id(2), id(3)); },
-        [](auto& m) { m.erasePairForKey(id(1)); },
-        [](auto& m) { m.erasePairForKeys(id(1), id(1)); },
-        [](auto& m) { m.findValueForKey(id(1)); },
-        [](auto& m) { m.findValuesWithSubKey(id(1)); },
-        [](auto& m) { m.findValueForKeys(id(1), id(1)); },
-        [](auto& m) { m.hasKey(id(1)); },
-    };
-    std::size_t const elements = model->getElementCount();
-    for (auto const& operation : operations) {
-        EXPECT_THROW(operation(*proxy), Exception<messages::CannotModifyProxy>);
-    }
-    EXPECT_EQ(model->getElementCount(), elements);
 }
 
 // Random operations (the inner maps' own erasures included) in transactions that are
