@@ -17,6 +17,7 @@ def test_errors_carry_their_identifiers_and_change_nothing(umap, model):
     with pytest.raises(zolmar.Error) as caught:
         umap.insertPair(K1, V2)
     assert caught.value.identifier == "korm0:messages:UniquenessConstraint"
+    assert str(caught.value).count("UniquenessConstraint") == 1, "the id is said once"
     with pytest.raises(zolmar.BadLexicalCast):
         umap.insertPair("not a uuid", V1)
     with pytest.raises(zolmar.Error) as caught:

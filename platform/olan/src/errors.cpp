@@ -1,6 +1,8 @@
 #include "olan/errors.hpp"
 
 #include <map>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace olan {
@@ -100,8 +102,17 @@ HostError translateError(const std::exception& e, std::exception_ptr cause) {
         identifier = errors::NativeError;
     }
     std::string text = messageText(identifier);
-    return HostError(std::move(identifier), text.empty() ? std::string(e.what()) : text,
-                     std::move(cause));
+    if (text.empty()) {
+        // Native messages describe themselves as "<id>: <text>"; the error keeps its id apart,
+        // so its text is what follows.
+        std::string_view what = e.what();
+        std::string const prefix = identifier + ": ";
+        if (what.substr(0, prefix.size()) == prefix) {
+            what.remove_prefix(prefix.size());
+        }
+        text = what;
+    }
+    return HostError(std::move(identifier), text, std::move(cause));
 }
 
 }  // namespace host

@@ -96,7 +96,8 @@ void addIdentifiedExceptionType() {
 /// answer, else empty.
 OLAN_EXPORT std::string errorIdentifier(const std::exception& e);
 /// The HostError the host raises for a native exception: identified as above (NativeError when
-/// unknown), text from the catalogue or else the exception's what(), the exception as cause.
+/// unknown), text from the catalogue or else the exception's what() (without a leading
+/// "<id>: "), the exception as cause.
 OLAN_EXPORT HostError translateError(const std::exception& e, std::exception_ptr cause);
 }  // namespace host
 
