@@ -36,9 +36,7 @@ class Error(Exception):
         self.identifier = identifier
 
     def __str__(self):
-        text = self.args[0]
-        # Texts of native errors already start with their message id.
-        return text if text.startswith(self.identifier) else f"{self.identifier}: {text}"
+        return f"{self.identifier}: {self.args[0]}"
 
 
 class BadLexicalCast(Error):
@@ -177,26 +175,27 @@ class _Optional:
 _OPTIONAL = _Optional()
 
 
-def _signature(member, skip_self):
+def _signature(member, receiver):
     """The Python signature of a member: its registered argument names (inputs without a
-    registered name are called argN), the receiver as `self`, optional inputs last."""
+    registered name are called argN), optional inputs last. `receiver` is "named" when the first
+    registered input is the receiver (shown as `self`), "added" when `self` comes on top of the
+    registered inputs (a constructor), None for a static member."""
     names = list(member["arguments"])
-    inputs = len(member["input_types"])
-    names += [f"arg{i + 1}" for i in range(len(names), inputs)]
-    params = []
-    if skip_self:
-        params.append(inspect.Parameter("self", inspect.Parameter.POSITIONAL_ONLY))
+    names += [f"arg{i + 1}" for i in range(len(names), len(member["input_types"]))]
+    if receiver == "named":
         names = names[1:]
     first_optional = len(names) - member["optional"]
+    positional = inspect.Parameter.POSITIONAL_ONLY
+    params = [inspect.Parameter("self", positional)] if receiver else []
     for i, name in enumerate(names):
         default = _OPTIONAL if i >= first_optional else inspect.Parameter.empty
-        params.append(inspect.Parameter(name, inspect.Parameter.POSITIONAL_ONLY, default=default))
+        params.append(inspect.Parameter(name, positional, default=default))
     return inspect.Signature(params)
 
 
-def _document(function, member, skip_self):
-    function.__name__ = member["name"]
-    function.__signature__ = _signature(member, skip_self)
+def _document(function, member, receiver, name=None):
+    function.__name__ = name or member["name"]
+    function.__signature__ = _signature(member, receiver)
     output = member["output_type"] or "void"
     function.__doc__ = f"Returns {output}. {member['description']}".strip()
     return function
@@ -211,15 +210,25 @@ auto_transactions = True
 _open = weakref.WeakKeyDictionary()
 
 
-def _in_own_transaction(model, action):
-    if not auto_transactions or model is None or _open.get(model, 0) > 0:
+def _in_own_transaction(model_of, action):
+    """Runs `action` in a transaction of the model `model_of()` answers unless switched off, no
+    model is concerned or one of its transactions is open already (the model is asked only when
+    it matters)."""
+    if not auto_transactions:
+        return action()
+    model = model_of()
+    if model is None or _open.get(model, 0) > 0:
         return action()
     with _Transaction(model):
         return action()
 
 
-def _library_class(qualified):
-    return not qualified.startswith("korm.zero")
+def _call_on(qualified, element, action):
+    """Runs a call on `element`: in a transaction of its own for the library's classes; the
+    framework's own classes (models, views, meta-classes) manage their transactions themselves."""
+    if qualified.startswith("korm.zero"):
+        return action()
+    return _in_own_transaction(element.getModel, action)
 
 
 def _method(qualified, member):
@@ -228,14 +237,10 @@ def _method(qualified, member):
     def method(self, *args):
         inputs = [to_host(a) for a in args]
 
-        def act():
-            return _result(_host.call_on(self._array, name, inputs, n))
+        return _call_on(qualified, self,
+                        lambda: _result(_host.call_on(self._array, name, inputs, n)))
 
-        if not _library_class(qualified):
-            return act()
-        return _in_own_transaction(self.getModel(), act)
-
-    return _document(method, member, True)
+    return _document(method, member, "named")
 
 
 def _static_method(qualified, member):
@@ -244,7 +249,7 @@ def _static_method(qualified, member):
     def method(*args):
         return _result(_host.call(qualified, name, [to_host(a) for a in args], n))
 
-    return staticmethod(_document(method, member, False))
+    return staticmethod(_document(method, member, None))
 
 
 def _property(qualified, member):
@@ -255,13 +260,7 @@ def _property(qualified, member):
 
     def set_(self, value):
         array = to_host(value)
-
-        def act():
-            _host.set_property(self._array, name, array)
-
-        if not _library_class(qualified):
-            return act()
-        return _in_own_transaction(self.getModel(), act)
+        _call_on(qualified, self, lambda: _host.set_property(self._array, name, array))
 
     return property(get, None if member["read_only"] else set_, doc=member["description"])
 
@@ -270,16 +269,11 @@ def _constructor(qualified, member):
     def __init__(self, *args):
         inputs = [to_host(a) for a in args]
         model = next((a for a in args if isinstance(a, _class("korm.zero.Model"))), None)
-        array = _in_own_transaction(model, lambda: _host.construct(qualified, inputs))
+        array = _in_own_transaction(lambda: model, lambda: _host.construct(qualified, inputs))
         self._array = array
         _objects[array.object_id()] = self
 
-    _document(__init__, member, False)
-    __init__.__name__ = "__init__"
-    __init__.__signature__ = __init__.__signature__.replace(
-        parameters=[inspect.Parameter("self", inspect.Parameter.POSITIONAL_ONLY)]
-        + list(__init__.__signature__.parameters.values()))
-    return __init__
+    return _document(__init__, member, "added", name="__init__")
 
 
 def _class(qualified):
@@ -342,34 +336,6 @@ def _track(name, change):
     return member
 
 
-# Python conveniences added to some host classes; they only call registered members.
-_CONVENIENCES = {
-    "korm.zero.Model": {
-        "transaction": lambda self: _Transaction(self),
-        "beginTransaction": _track("beginTransaction", +1),
-        "commit": _track("commit", -1),
-        "rollback": _track("rollback", -1),
-        "_facts": lambda self: [repr(self.Name), f"with {self.getElementCount():.0f} elements"],
-    },
-    "korm.zero.ModelElement": {"_facts": lambda self: _element_facts(self)},
-    "korm.zero.meta.Class": {"_facts": lambda self: [self.QualifiedName]},
-    "korm.zero.Set": {
-        "__len__": lambda self: int(self.size()),
-        "__iter__": lambda self: iter(self.elements()),
-        "__contains__": lambda self, element: bool(self.contains(element)),
-        "_facts": lambda self: [f"of {self.size():.0f} elements"],
-    },
-    "korm.zero.Map": {
-        "__contains__": lambda self, item: _holds(self, item),
-        "__getitem__": lambda self, key: _item(self, key),
-    },
-    "korm.zero.Multimap": {
-        "__contains__": lambda self, item: _holds(self, item),
-        "__getitem__": lambda self, key: _item(self, key),
-    },
-}
-
-
 def _holds(view, item):
     """`item in view` for keyed views: an element is looked for among the entries, anything
     else is taken for a key."""
@@ -399,6 +365,32 @@ def _item(view, key):
     if not view.hasKey(key):
         raise KeyError(key)
     return view.get(key)
+
+
+# What keyed views (maps and multimaps) add to a set view.
+_KEYED_VIEW = {"__contains__": _holds, "__getitem__": _item}
+
+
+# Python conveniences added to some host classes; they only call registered members.
+_CONVENIENCES = {
+    "korm.zero.Model": {
+        "transaction": lambda self: _Transaction(self),
+        "beginTransaction": _track("beginTransaction", +1),
+        "commit": _track("commit", -1),
+        "rollback": _track("rollback", -1),
+        "_facts": lambda self: [repr(self.Name), f"with {self.getElementCount():.0f} elements"],
+    },
+    "korm.zero.ModelElement": {"_facts": _element_facts},
+    "korm.zero.meta.Class": {"_facts": lambda self: [self.QualifiedName]},
+    "korm.zero.Set": {
+        "__len__": lambda self: int(self.size()),
+        "__iter__": lambda self: iter(self.elements()),
+        "__contains__": lambda self, element: bool(self.contains(element)),
+        "_facts": lambda self: [f"of {self.size():.0f} elements"],
+    },
+    "korm.zero.Map": _KEYED_VIEW,
+    "korm.zero.Multimap": _KEYED_VIEW,
+}
 
 
 class Package:
