@@ -81,6 +81,10 @@ KORM0_DEFINE_MESSAGE(InvalidValue, "The value {1} is not valid as the {0}: {2}."
 inline constexpr char const* UUID_TEXT_FORM =
     "UUID text is 32 hexadecimal digits with hyphens after the 8th, 12th, 16th and 20th";
 KORM0_DEFINE_MESSAGE(CannotCreateWithoutModel, "An element cannot be created without a model.");
+KORM0_DEFINE_MESSAGE(CannotModifyRemovedElement,
+                     "Element {0} is no longer part of a model (it was destroyed, its creation "
+                     "was undone or rolled back, or its model was closed) and cannot be "
+                     "changed.");
 
 // Raised by the framework itself.
 KORM0_DEFINE_MESSAGE(CannotModifyFrozenModel, "Model \"{0}\" is frozen and cannot be changed.");
