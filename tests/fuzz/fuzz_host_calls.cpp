@@ -8,8 +8,8 @@
 // the end of an input, with the pool dropped, no host object and no element record may be
 // left over.
 
+#include <algorithm>
 #include <array>
-#include <boost/lexical_cast/bad_lexical_cast.hpp>
 #include <boost/uuid/uuid.hpp>
 #include <cstddef>
 #include <cstdint>
@@ -21,16 +21,19 @@
 
 #include "arvex/utilities/bindings/entry_points.hpp"
 #include "arvex/utilities/uuid_map.hpp"
+#include "arvex/utilities/uuid_map_entry.hpp"
 #include "arvex/utilities/uuid_multi_map.hpp"
 #include "arvex/utilities/uuid_to_uuid_map.hpp"
 #include "arvex/utilities/uuid_to_uuid_map_entry.hpp"
 #include "fuzz_support.hpp"
+#include "host_errors.hpp"
 #include "korm/zero/element_impl.hpp"
 #include "korm/zero/zi/zi.hpp"
 #include "olan/olan.hpp"
 
 namespace {
 
+using arvex_fuzz::causedByBadCast;
 using arvex_fuzz::require;
 using olan::Value;
 namespace host = olan::host;
@@ -197,18 +200,6 @@ host::Inputs borrowed(std::vector<Value> const& values) {
 
 // ---- checks ---------------------------------------------------------------------------------
 
-bool causedByBadCast(olan::HostError const& error) {
-    try {
-        if (error.cause()) {
-            std::rethrow_exception(error.cause());
-        }
-    } catch (boost::bad_lexical_cast const&) {
-        return true;
-    } catch (...) {
-    }
-    return false;
-}
-
 // A refusal must be a host error with an identifier and a message without a hole; a native
 // error the host could not identify is a finding unless it is a refused UUID text.
 void checkRefusal(olan::HostError const& error) {
@@ -220,14 +211,17 @@ void checkRefusal(olan::HostError const& error) {
             "a native error without a message id reached the host");
 }
 
-// Every pair of a live map: a live entry, contained by the map, filed under its own key.
+// Every pair of a live map: a live entry, contained by the map, filed under its own key, and
+// filed once (a UUIDMap's keys are unique by the std::map that files them).
 template <class MapImpl>
 void checkPairs(MapImpl const& map) {
     if (!map.isLive()) {
         return;
     }
+    std::set<void const*> seen;
     for (auto const& [key, entry] : MapImpl::entriesOf(map.peekPairs())) {
         require(static_cast<bool>(entry), "a map holds an empty or gone entry");
+        require(seen.insert(entry.getImpl()).second, "an entry is filed twice");
         require(entry.getImpl()->isLive(), "a map holds an entry that is not live");
         require(entry->getKey() == key, "an entry is filed under another key");
         require(entry.getImpl()->basicContainer() == &map, "an entry is held by another map");
@@ -241,12 +235,31 @@ void checkPairs(MapImpl const& map) {
     }
 }
 
+// A live entry held by a live map of class MapImpl is filed there under its key.
+template <class MapImpl, class EntryImpl>
+void checkFiled(EntryImpl const& entry) {
+    auto const* const map = dynamic_cast<MapImpl const*>(entry.basicContainer());
+    if (map == nullptr || !map->isLive() || !entry.isLive()) {
+        return;
+    }
+    auto const [first, last] = MapImpl::entriesOf(map->peekPairs()).equal_range(entry.getKey());
+    require(
+        std::any_of(first, last, [&](auto const& node) { return node.second.getImpl() == &entry; }),
+        "a contained entry is not filed under its key");
+}
+
 void checkMaps(Pool const& pool) {
     for (Value const& slot : pool) {
         korm::zero::ModelElement::Impl* const record =
             slot ? korm::zero::zi::elementOf(slot.get()) : nullptr;
-        if (auto const* map = dynamic_cast<au::UUIDMap::Impl const*>(record)) {
-            checkPairs(*map);  // std::map: keys unique by construction of the check
+        if (auto const* entry = dynamic_cast<au::UUIDMapEntry::Impl const*>(record)) {
+            checkFiled<au::UUIDMap::Impl>(*entry);
+            checkFiled<au::UUIDMultiMap::Impl>(*entry);
+        } else if (auto const* twoLevelEntry =
+                       dynamic_cast<au::UUIDToUUIDMapEntry::Impl const*>(record)) {
+            checkFiled<au::UUIDToUUIDMap::Impl>(*twoLevelEntry);
+        } else if (auto const* map = dynamic_cast<au::UUIDMap::Impl const*>(record)) {
+            checkPairs(*map);
         } else if (auto const* multi = dynamic_cast<au::UUIDMultiMap::Impl const*>(record)) {
             checkPairs(*multi);
         } else if (auto const* twoLevel = dynamic_cast<au::UUIDToUUIDMap::Impl const*>(record)) {

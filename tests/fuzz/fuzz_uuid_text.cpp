@@ -7,7 +7,6 @@
 // conversions are checked too: the strict ones refuse exactly the ill-formed text and convert
 // everything else losslessly.
 
-#include <boost/lexical_cast/bad_lexical_cast.hpp>
 #include <boost/optional.hpp>
 #include <boost/uuid/uuid.hpp>
 #include <boost/uuid/uuid_io.hpp>
@@ -18,6 +17,7 @@
 
 #include "arvex/utilities/bindings/entry_points.hpp"
 #include "fuzz_support.hpp"
+#include "host_errors.hpp"
 #include "korm/zero/proxy.hpp"
 #include "korm/zero/zi/zi.hpp"
 #include "olan/olan.hpp"
@@ -26,6 +26,7 @@
 
 namespace {
 
+using arvex_fuzz::causedByBadCast;
 using arvex_fuzz::require;
 using boost::uuids::uuid;
 using olan::Value;
@@ -86,18 +87,6 @@ bool wellFormedModel(std::u16string const& text) {
 
 constexpr char const* kKey = "6f1c2a3b-0000-4000-8000-000000000001";
 constexpr char const* kValue = "0a9b8c7d-0000-4000-8000-000000000003";
-
-bool causedByBadCast(olan::HostError const& error) {
-    try {
-        if (error.cause()) {
-            std::rethrow_exception(error.cause());
-        }
-    } catch (boost::bad_lexical_cast const&) {
-        return true;
-    } catch (...) {
-    }
-    return false;
-}
 
 bool isInvalidValue(olan::HostError const& error) {
     return error.identifier() == "korm0:messages:InvalidValue";
