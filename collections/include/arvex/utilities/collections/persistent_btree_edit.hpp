@@ -73,8 +73,7 @@ class TreeEdit {
     /// that splits, a new root when the root splits, and the key that will separate the two
     /// halves of a split leaf.
     void prepareInsert(Value const& value) {
-        makePathWritable();
-        std::size_t d = m_path.levels - 1;
+        std::size_t d = makePathWritable();
         auto const* leaf = Store::leaf(m_node[d]);
         if (leaf->count < kLeafSlots) {
             return;
@@ -131,8 +130,7 @@ class TreeEdit {
     /// merge with, level by level up from the leaf, and copies the key a borrowing leaf will
     /// need.
     void prepareErase() {
-        makePathWritable();
-        std::size_t d = m_path.levels - 1;
+        std::size_t d = makePathWritable();
         std::size_t remaining = m_node[d]->count - 1u;
         while (d > 0 && remaining < minimum(d)) {
             auto const* parent = Store::inner(m_node[d - 1]);
@@ -191,15 +189,17 @@ class TreeEdit {
 
     /// Makes the nodes along the path writable: the tree's own where it holds them alone,
     /// fresh copies (not yet linked in) where they are shared.
-    void makePathWritable() {
+    /// Answers the level of the leaf.
+    std::size_t makePathWritable() {
         NodeHeader* node = m_tree.m_root;
-        for (std::size_t d = 0; d < m_path.levels; ++d) {
+        for (std::size_t d = 0;; ++d) {
             m_original[d] = node;
             m_node[d] = Store::exclusive(node) ? node : adopt(Store::copy(node));
             m_fix[d] = Fix::None;
-            if (!node->leaf) {
-                node = Store::inner(node)->children[m_path.index[d]];
+            if (node->leaf) {
+                return d;
             }
+            node = Store::inner(node)->children[m_path.index[d]];
         }
     }
 
