@@ -14,7 +14,6 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -371,21 +370,6 @@ TEST(PersistentBTreeTest, DroppingAVersionFreesOnlyWhatItAloneHeld) {
     EXPECT_EQ(persistentTreeCounters().freed, made);
     EXPECT_EQ(other.size(), 20000u);
     EXPECT_EQ(other.count(10000), 1u);
-}
-
-TEST(PersistentBTreeTest, VersionsDroppedOnAnotherThreadLeaveTheOthersIntact) {
-    auto tree = filled(5000);
-    std::vector<PersistentMap<int, int>> versions;
-    for (int i = 0; i < 64; ++i) {
-        versions.push_back(tree);
-        tree.emplace(i * 2 + 1, i);
-    }
-    std::thread dropper([moved = std::move(versions)]() mutable { moved.clear(); });
-    for (int i = 0; i < 2000; ++i) {
-        tree.erase(tree.begin());
-    }
-    dropper.join();
-    EXPECT_EQ(tree.size(), 5000u + 64u - 2000u);
 }
 
 // ---- failures leave the tree as it was ----------------------------------------------------

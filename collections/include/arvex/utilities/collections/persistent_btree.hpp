@@ -37,16 +37,22 @@ namespace arvex::utilities::collections {
 
 namespace detail {
 
-/// Slots per leaf: about 512 bytes of values, at least 8 and at most 64 slots.
+// Node sizes. Measured with UUID keys and 8-byte values at 10^3 to 10^6 pairs, nodes of about
+// 1 KiB (42 slots) beat 256 and 512 bytes on insertion, look-up and erasure at 10^5 pairs and
+// more, and hold a pair in fewer bytes (about 38 against 40 and 48); copying a path of them
+// costs more, but still well under a microsecond.
+inline constexpr std::size_t kNodeBytes = 1024;
+
+/// Slots per leaf: about kNodeBytes of values, at least 8 and at most 64 slots.
 template <class Value>
 constexpr std::size_t defaultLeafSlots() {
-    return std::clamp<std::size_t>(512 / sizeof(Value), 8, 64);
+    return std::clamp<std::size_t>(kNodeBytes / sizeof(Value), 8, 64);
 }
 
-/// Children per inner node: about 512 bytes of keys and child pointers, 16 to 64 children.
+/// Children per inner node: about kNodeBytes of keys and child pointers, 16 to 64 children.
 template <class Key>
 constexpr std::size_t defaultInnerSlots() {
-    return std::clamp<std::size_t>(512 / (sizeof(Key) + sizeof(void*)), 16, 64);
+    return std::clamp<std::size_t>(kNodeBytes / (sizeof(Key) + sizeof(void*)), 16, 64);
 }
 
 /// The tree behind both containers. `Multi` allows equal keys (filed after their equals unless
