@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <new>
@@ -233,32 +234,31 @@ class Differential {
     int m_serial = 0;
 };
 
-template <class Tree, class Reference>
-void differential(int keyRange, int operations, unsigned seed) {
-    SCOPED_TRACE("key range " + std::to_string(keyRange));
-    Differential<Tree, Reference>(keyRange, seed).run(operations);
+// Runs the differential test on small nodes and on the default ones, each at key ranges that
+// make trees of one leaf, of a few levels and of many.
+template <class Small, class Default, class Reference>
+void differential(std::initializer_list<int> smallRanges, std::initializer_list<int> ranges,
+                  unsigned seed) {
+    for (int const range : smallRanges) {
+        SCOPED_TRACE("small nodes, key range " + std::to_string(range));
+        Differential<Small, Reference>(range, seed + range).run(20000);
+    }
+    for (int const range : ranges) {
+        SCOPED_TRACE("key range " + std::to_string(range));
+        Differential<Default, Reference>(range, seed + range).run(20000);
+    }
 }
 
 TEST(PersistentBTreeTest, MapMatchesStdMapAcrossVersions) {
-    using Reference = std::map<int, int>;
-    for (int const range : {6, 40, 700}) {
-        differential<SmallMap<int, int>, Reference>(range, 20000, 1u + range);
-    }
-    for (int const range : {30, 500, 6000}) {
-        differential<PersistentMap<int, int>, Reference>(range, 20000, 2u + range);
-    }
+    differential<SmallMap<int, int>, PersistentMap<int, int>, std::map<int, int>>(
+        {6, 40, 700}, {30, 500, 6000}, 1);
 }
 
 TEST(PersistentBTreeTest, MultimapMatchesStdMultimapAcrossVersionsKeepingFilingOrder) {
     // Few keys, many values each: groups that span several leaves. Values are serial numbers,
     // so comparing them checks the filing order within a key.
-    using Reference = std::multimap<int, int>;
-    for (int const range : {3, 25, 400}) {
-        differential<SmallMultimap<int, int>, Reference>(range, 20000, 3u + range);
-    }
-    for (int const range : {2, 60, 3000}) {
-        differential<PersistentMultimap<int, int>, Reference>(range, 20000, 4u + range);
-    }
+    differential<SmallMultimap<int, int>, PersistentMultimap<int, int>, std::multimap<int, int>>(
+        {3, 25, 400}, {2, 60, 3000}, 2);
 }
 
 // ---- iteration and look-ups ------------------------------------------------------------------
