@@ -221,26 +221,27 @@ class PersistentBTree {
 
     /// Erases the value at `position` (a value of this tree); answers the one after it.
     const_iterator erase(const_iterator position) {
-        if (m_size == 1) {
-            clear();
-            return end();
-        }
-        TreeEdit<PersistentBTree> edit(*this, position.m_path);
-        edit.prepareErase();
-        Path const next = edit.commitErase();
-        --m_size;
-        const_iterator it = at(next);
+        const_iterator it = at(eraseAt(position));
         it.normalize();
         return it;
     }
     /// Erases every value with `key`; answers how many.
     size_type erase(K const& key) {
-        size_type erased = 0;
-        for (const_iterator it = lower_bound(key); it != end() && !m_compare(key, it->first);
-             ++erased) {
-            it = erase(it);
+        if constexpr (Multi) {
+            size_type erased = 0;
+            for (const_iterator it = lower_bound(key); it != end() && !m_compare(key, it->first);
+                 ++erased) {
+                it = erase(it);
+            }
+            return erased;
+        } else {
+            const_iterator const it = find(key);
+            if (it == end()) {
+                return 0;
+            }
+            eraseAt(it);
+            return 1;
         }
-        return erased;
     }
 
     friend bool operator==(PersistentBTree const& a, PersistentBTree const& b) {
@@ -321,6 +322,20 @@ class PersistentBTree {
         it.m_path = path;
         it.m_leaf = Store::leaf(node);
         return it;
+    }
+
+    /// Erases the value at `position`; answers the path of the value after it (its slot may be
+    /// one past its leaf's end).
+    Path eraseAt(const_iterator position) {
+        if (m_size == 1) {
+            clear();
+            return Path();
+        }
+        TreeEdit<PersistentBTree> edit(*this, position.m_path);
+        edit.prepareErase();
+        Path const next = edit.commitErase();
+        --m_size;
+        return next;
     }
 
     /// Inserts `value` at `position`, where the order allows it.
