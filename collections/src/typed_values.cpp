@@ -5,6 +5,7 @@
 #include <boost/uuid/nil_generator.hpp>
 #include <cstring>
 
+#include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/standard_types.hpp"
 
@@ -77,6 +78,18 @@ void checkElementValue(ValueMeta const& value, korm::zero::meta::Class const& ta
     if ((kind != ValueMeta::KIND_NONE && kind != ValueMeta::KIND_SINGLE) || type == nullptr ||
         !type->conformsTo(target)) {
         value.reportIncompatible();
+    }
+}
+
+void checkHeldElement(korm::zero::ModelElement const& held, korm::zero::meta::Class const& target) {
+    if (held.isEmpty()) {
+        return;
+    }
+    korm::zero::meta::Type const actual(held->getMetaClass());
+    korm::zero::meta::Class::Impl const* const type = korm::zero::meta::asClassImpl(actual);
+    if (type == nullptr || !type->conformsTo(target)) {
+        korm::zero::reportException(korm0::messages::CannotCastIncompatibleTypes(
+            korm::zero::meta::qualifiedNameOf(actual)));
     }
 }
 

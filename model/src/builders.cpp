@@ -153,13 +153,12 @@ void UUIDToUUIDMapEntry::Impl::cascadeCreation(BuilderImpl& builder) {
 }
 
 UUIDMap UUIDToUUIDMapEntry::Impl::createIntoValue(UUIDMap::BuilderWrapper builder, uuid const& id) {
-    detail::refuseProxy(*this);
+    kz::Transaction transaction = beginChange();
     if (!builder) {
         detail::reportNoBuilder();
     }
     kz::Model const model = getModel();
     builder.get()->setModel(model);
-    kz::Transaction transaction = model->joinOrBeginTransaction();
     UUIDMap const map = detail::narrowTo<UUIDMap>(builder.get()->create(id));
     setValue(map);
     transaction.commit();

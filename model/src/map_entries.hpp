@@ -16,15 +16,14 @@
 
 namespace arvex::utilities::detail {
 
-/// Makes the entry (key, value) in `model` and hands it to `file`, which puts it into a
-/// collection; all in one transaction that joins the caller's. Without a model the creation
-/// reports CannotCreateWithoutModel.
+/// Makes the entry (key, value) in `map`'s model and hands it to `file`, which puts it into the
+/// map's collection; all in one transaction that joins the caller's. A proxy map and a map
+/// that is gone are refused before anything is made.
 template <class File>
-void insertNewEntry(korm::zero::Model const& model, boost::uuids::uuid const& key,
+void insertNewEntry(korm::zero::ModelElement::Impl& map, boost::uuids::uuid const& key,
                     boost::uuids::uuid const& value, File file) {
-    korm::zero::Transaction transaction =
-        model ? model->joinOrBeginTransaction() : korm::zero::Transaction();
-    UUIDMapEntry const entry = UUIDMapEntry::create(model, boost::uuids::nil_uuid());
+    korm::zero::Transaction transaction = map.beginChange();
+    UUIDMapEntry const entry = UUIDMapEntry::create(map.getModel(), boost::uuids::nil_uuid());
     entry->setKey(key);
     entry->setValue(value);
     file(entry);

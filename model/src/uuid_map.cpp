@@ -39,7 +39,7 @@ UUIDMapEntry UUIDMap::Impl::peekEntry(uuid const& key) const {
 }
 
 void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    detail::insertNewEntry(getModel(), key, value, [this](UUIDMapEntry const& entry) {
+    detail::insertNewEntry(*this, key, value, [this](UUIDMapEntry const& entry) {
         getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
     });
 }
@@ -59,7 +59,7 @@ void UUIDMap::Impl::erasePairForKey(uuid const& key) {
 }
 
 void UUIDMap::Impl::erasePairsForValue(uuid const& value) {
-    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairs()), value));
+    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairsMutable()), value));
 }
 
 uuid UUIDMap::Impl::findValueForKey(uuid const& key) const {

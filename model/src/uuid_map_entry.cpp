@@ -32,7 +32,7 @@ UUIDMapEntry::Impl::~Impl() {
 }
 
 void UUIDMapEntry::Impl::setKey(uuid const& key) {
-    detail::refuseProxy(*this);
+    requireModifiable();
     if (key == m_key) {
         return;
     }
@@ -51,7 +51,7 @@ void UUIDMapEntry::Impl::setKey(uuid const& key) {
 }
 
 void UUIDMapEntry::Impl::setValue(uuid const& value) {
-    detail::refuseProxy(*this);
+    requireModifiable();
     if (value == m_value) {
         return;
     }

@@ -38,9 +38,10 @@ UUIDMap Value::getValue<UUIDMap>() const {
     if (getPayload() == nullptr) {
         return UUIDMap();
     }
-    // The payload is a handle (UUIDMap or a plain ModelElement, of the same layout) whose
-    // record the check above showed to be of a class conforming to UUIDMap.
+    // The payload is a handle (UUIDMap or a plain ModelElement, of the same layout); its
+    // record's own class must conform to UUIDMap before the record is taken for a map's.
     auto const* held = static_cast<ModelElement const*>(getPayload());
+    arvex::utilities::detail::checkHeldElement(*held, UUIDMap::metaClass());
     return UUIDMap(static_cast<UUIDMap::Impl*>(held->getImpl()));
 }
 

@@ -22,12 +22,12 @@ UUIDMultiMap UUIDMultiMap::create(kz::Model const& model, uuid const& id) {
 UUIDMultiMap::Impl::Impl(kz::Model const& model, uuid const& id) : MapRecord(model, id) {}
 
 void UUIDMultiMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    detail::insertNewEntry(getModel(), key, value,
+    detail::insertNewEntry(*this, key, value,
                            [this](UUIDMapEntry const& entry) { getPairsMutable().insert(entry); });
 }
 
 void UUIDMultiMap::Impl::erasePairsForKey(uuid const& key) {
-    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
+    auto const [first, last] = entriesOf(getPairsMutable()).equal_range(key);
     std::vector<UUIDMapEntry> matches;
     for (auto it = first; it != last; ++it) {
         matches.push_back(it->second);
@@ -36,7 +36,7 @@ void UUIDMultiMap::Impl::erasePairsForKey(uuid const& key) {
 }
 
 void UUIDMultiMap::Impl::erasePairsKeyAndValue(uuid const& key, uuid const& value) {
-    auto const [first, last] = entriesOf(getPairs()).equal_range(key);
+    auto const [first, last] = entriesOf(getPairsMutable()).equal_range(key);
     for (auto it = first; it != last; ++it) {
         if (it->second->getValue() == value) {
             UUIDMapEntry const entry = it->second;  // the node goes away while it is destroyed
@@ -49,7 +49,7 @@ void UUIDMultiMap::Impl::erasePairsKeyAndValue(uuid const& key, uuid const& valu
 }
 
 void UUIDMultiMap::Impl::erasePairsForValue(uuid const& value) {
-    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairs()), value));
+    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairsMutable()), value));
 }
 
 std::vector<uuid> UUIDMultiMap::Impl::findValuesForKey(uuid const& key) const {

@@ -51,10 +51,9 @@ bool onlyPairIsUnder(UUIDMap const& inner, uuid const& subKey) {
 
 void UUIDToUUIDMap::Impl::insertPair(uuid const& containerKey, uuid const& subKey,
                                      uuid const& value) {
+    kz::Transaction transaction = beginChange();
     UUIDMap const inner = findValueForKey(containerKey);
     kz::Model const model = getModel();
-    // Without a model the creations below report CannotCreateWithoutModel.
-    kz::Transaction transaction = model ? model->joinOrBeginTransaction() : kz::Transaction();
     if (inner) {
         inner->insertPair(subKey, value);
     } else {
@@ -71,7 +70,7 @@ void UUIDToUUIDMap::Impl::insertPair(uuid const& containerKey, uuid const& subKe
 }
 
 void UUIDToUUIDMap::Impl::erasePairForKey(uuid const& containerKey) {
-    UUIDToUUIDMapEntry const* found = entryUnder(getPairs(), containerKey);
+    UUIDToUUIDMapEntry const* found = entryUnder(getPairsMutable(), containerKey);
     if (found != nullptr && *found) {
         UUIDToUUIDMapEntry const entry = *found;  // the node goes away while it is destroyed
         entry->destroy();
@@ -79,7 +78,7 @@ void UUIDToUUIDMap::Impl::erasePairForKey(uuid const& containerKey) {
 }
 
 void UUIDToUUIDMap::Impl::erasePairForKeys(uuid const& containerKey, uuid const& subKey) {
-    UUIDToUUIDMapEntry const* found = entryUnder(getPairs(), containerKey);
+    UUIDToUUIDMapEntry const* found = entryUnder(getPairsMutable(), containerKey);
     if (found == nullptr || !*found) {
         return;
     }

@@ -73,7 +73,7 @@ UUIDMap UUIDToUUIDMapEntry::Impl::getValue() const {
 }
 
 void UUIDToUUIDMapEntry::Impl::setKey(uuid const& key) {
-    detail::refuseProxy(*this);
+    requireModifiable();
     if (key == m_key) {
         return;
     }
@@ -89,7 +89,7 @@ void UUIDToUUIDMapEntry::Impl::setKey(uuid const& key) {
 }
 
 void UUIDToUUIDMapEntry::Impl::setValue(UUIDMap const& map) {
-    detail::refuseProxy(*this);
+    requireModifiable();
     if (map == m_value) {
         return;
     }

@@ -89,3 +89,63 @@ def test_nothing_outlives_the_python_references(arvex, korm, no_leaks):
     inner = two.findValueForKey(K1)
     assert inner.findValueForKey(K2) == V1
     del multi, two, inner, model
+
+
+GONE = "korm0:messages:CannotModifyRemovedElement"
+
+
+def test_elements_that_are_gone_refuse_every_change_and_nothing_crashes(arvex, korm):
+    model = korm.Model()
+    entry = arvex.UUIDMapEntry(model)
+    two_entry = arvex.UUIDToUUIDMapEntry(model)
+    umap, multi, two = arvex.UUIDMap(model), arvex.UUIDMultiMap(model), arvex.UUIDToUUIDMap(model)
+    for _ in range(5):
+        model.undo()
+    arvex.UUIDMap(model)  # a new step drops the history that could bring them back
+    changes = [
+        lambda: setattr(entry, "Key", K1),
+        lambda: setattr(entry, "Value", V1),
+        lambda: setattr(two_entry, "Key", K1),
+        lambda: two_entry.createIntoValue(),
+        lambda: umap.createIntoPairs({"Key": K1, "Value": V1}),
+        lambda: two.createIntoPairs({"Key": K1}),
+        lambda: umap.insertPair(K1, V1),
+        lambda: multi.insertPair(K1, V1),
+        lambda: two.insertPair(K1, K2, V1),
+        lambda: umap.erasePairForKey(K1),
+    ]
+    elements = model.getElementCount()
+    for change in changes:
+        with pytest.raises(zolmar.Error) as caught:
+            change()
+        assert caught.value.identifier == GONE
+        assert "no longer part of a model" in str(caught.value)
+    assert model.getElementCount() == elements
+    assert (umap.hasKey(K1), umap.findValueForKey(K1)) == (False, "00000000-0000-0000-0000-000000000000")
+
+
+def test_an_erased_entry_cannot_take_a_second_key_through_undo(arvex, model):
+    umap = arvex.UUIDMap(model)
+    umap.insertPair(K1, V1)
+    entry = umap.Pairs[K1]
+    umap.erasePairForKey(K1)
+    for name, value in (("Key", K2), ("Value", V2)):
+        with pytest.raises(zolmar.Error) as caught:
+            setattr(entry, name, value)
+        assert caught.value.identifier == GONE
+    model.undo()
+    assert (umap.hasKey(K1), umap.hasKey(K2), entry.Key, entry.Value) == (True, False, K1, V1)
+    with pytest.raises(zolmar.Error):
+        umap.insertPair(K1, V2)
+
+
+def test_destroyed_maps_refuse_changes(arvex, model):
+    for cls, args in ((arvex.UUIDMap, (K1, V1)), (arvex.UUIDMultiMap, (K1, V1)),
+                      (arvex.UUIDToUUIDMap, (K1, K2, V1))):
+        m = cls(model)
+        m.destroy()
+        elements = model.getElementCount()
+        with pytest.raises(zolmar.Error) as caught:
+            m.insertPair(*args)
+        assert caught.value.identifier == GONE
+        assert model.getElementCount() == elements

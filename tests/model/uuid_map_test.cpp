@@ -105,7 +105,7 @@ TEST_F(UUIDMapTest, SettingAnEqualValueOrKeyRecordsNothing) {
 }
 
 // Every operation of a proxy map of each kind, and the setters of a proxy entry, report
-// CannotModifyProxy; an insert's new entry is left uncontained and goes with the rollback.
+// CannotModifyProxy before anything is made.
 TEST_F(UUIDMapTest, ProxyMapsAndEntriesRefuseEveryOperation) {
     UUIDMap const target = mapWith({{1, 10}});
     auto const proxyOf = [&]<class T>(T const&) {

@@ -72,6 +72,20 @@ ProxyId ModelElement::Impl::getPersistentProxyId(bool withModelName) const {
                                std::move(modelName));
 }
 
+void ModelElement::Impl::requireModifiable() const {
+    if (isProxy()) {
+        reportException(korm0::messages::CannotModifyProxy());
+    }
+    if (!isLive() || m_model == nullptr) {
+        reportException(korm0::messages::CannotModifyRemovedElement(uuidText(m_uuid)));
+    }
+}
+
+Transaction ModelElement::Impl::beginChange() {
+    requireModifiable();
+    return m_model->joinOrBeginTransaction();
+}
+
 void ModelElement::Impl::notifyCreated() {
     if (m_state != State::UNANNOUNCED) {
         return;

@@ -13,7 +13,14 @@ using olan::COSPackage;
 using olan::factory::MethodAttributes;
 using olan::host::MemberKind;
 
-using RegistrationTest = HostTest;
+// Descriptions registered in a test live in the host until the fixture tears down, and they
+// report their initialisation and deletion through these counters, which must outlive the test
+// body (a local would be written to after its frame is gone).
+class RegistrationTest : public HostTest {
+  protected:
+    int destroyed = 0;
+    int initialised = 0;
+};
 
 COSPackage* package(std::string_view name) {
     return COSPackage::getPackage(makeInterned(name));
@@ -78,7 +85,6 @@ TEST_F(RegistrationTest, BadNamesAndFailedInitialisationRegisterNothing) {
 }
 
 TEST_F(RegistrationTest, ExistingNamesRaiseUnlessTheSessionModeReplacesThem) {
-    int destroyed = 0;
     COSPackage* p = COSPackage::addPackage(new LambdaPackage("p", {}, &destroyed));
     EXPECT_HOST_ERROR(COSPackage::addPackage(new LambdaPackage("p", {}, &destroyed)),
                       olan::errors::DuplicateName);
@@ -89,7 +95,6 @@ TEST_F(RegistrationTest, ExistingNamesRaiseUnlessTheSessionModeReplacesThem) {
 
     // Session mode: registering again replaces the description and redefines the classes.
     omSetOlanUsingUSM(true);
-    int initialised = 0;
     COSPackage* again = COSPackage::addPackage(new LambdaPackage(
         "p",
         [&](COSPackage* package) {
@@ -116,7 +121,6 @@ TEST_F(RegistrationTest, OverridingTheExistingNameHookKeepsTheEarlierDefinition)
         using LambdaPackage::LambdaPackage;
         void throwErrorForDefinitionOfExistingName(InternedName, olan::DefinitionKind) override {}
     };
-    int initialised = 0;
     COSPackage* p = COSPackage::addPackage(new Tolerant("p", [&](COSPackage*) { ++initialised; }));
     EXPECT_EQ(COSPackage::addPackage(new Tolerant("p", [&](COSPackage*) { ++initialised; })), p);
     EXPECT_EQ(initialised, 1);

@@ -84,6 +84,13 @@ constexpr std::uint64_t combineHash(std::uint64_t h, std::uint64_t k) noexcept {
 ARVEX_UTILITIES_EXPORT void checkElementValue(korm::zero::ValueMeta const& value,
                                               korm::zero::meta::Class const& target);
 
+/// The check for the element a value holds, read as a handle of class `target`: the value's
+/// declared type alone does not say what was put into it, so the element's own class must
+/// conform too; otherwise reports CannotCastIncompatibleTypes naming the element's class. An
+/// empty handle passes.
+ARVEX_UTILITIES_EXPORT void checkHeldElement(korm::zero::ModelElement const& held,
+                                             korm::zero::meta::Class const& target);
+
 // Payload operations of a counted element handle H (ModelElement or a class derived from it
 // that adds no data). The payload is a heap copy of the handle: the copy takes a reference,
 // freeing it releases one.

@@ -204,7 +204,8 @@ class OwnedBuilder {
 /// the entry is filed in "Pairs" (a map reports UniquenessConstraint for a key another entry
 /// holds; a multimap files it after the others of its key).
 ///
-/// A proxy map is refused (CannotModifyProxy) before anything is made. The creation and the
+/// A proxy map (CannotModifyProxy) and a map that is gone (CannotModifyRemovedElement) are
+/// refused before anything is made. The creation and the
 /// filing run in the caller's transaction when one is open, or else in one of their own: the
 /// builder's creation is a nested level of its own (so that a failed creation leaves nothing),
 /// but "Pairs" changes at the caller's level, where the map saves its old pairs once however
@@ -218,9 +219,8 @@ Entry createIntoPairs(MapImpl& map, OwnedBuilder<Entry> const& builder,
         reportNoBuilder();
     }
     auto& pairs = map.getPairsMutable();
-    kz::Model const model = map.getModel();
-    builder.get()->setModel(model);
-    kz::Transaction transaction = model->joinOrBeginTransaction();
+    kz::Transaction transaction = map.beginChange();
+    builder.get()->setModel(map.getModel());
     Entry const entry = narrowTo<Entry>(builder.get()->create(id));
     fileNewEntry(pairs, entry);
     transaction.commit();

@@ -100,13 +100,6 @@ X createElement(kz::Model const& model, boost::uuids::uuid const& id) {
 
 // ---- records --------------------------------------------------------------------------------
 
-/// Reports CannotModifyProxy for a proxy element.
-inline void refuseProxy(kz::ModelElement::Impl const& record) {
-    if (record.isProxy()) {
-        kz::reportException(korm0::messages::CannotModifyProxy());
-    }
-}
-
 /// Reports UniquenessConstraint naming `key`.
 [[noreturn]] ARVEX_UTILITIES_EXPORT void reportKeyTaken(boost::uuids::uuid const& key);
 
@@ -151,10 +144,11 @@ std::unique_ptr<kz::ModelElement::Impl::Storage> newStorage(kz::ModelElement::Im
 }
 
 /// Runs `change` (which stores the new value) as one announced change of property `index`:
-/// transaction (joining an open one), notifyModifying(index), change, commit.
+/// transaction (joining an open one; a proxy or an element that is gone is refused there),
+/// notifyModifying(index), change, commit.
 template <class F>
 void changeProperty(kz::ModelElement::Impl& record, std::size_t index, F&& change) {
-    kz::Transaction transaction = record.getModel()->joinOrBeginTransaction();
+    kz::Transaction transaction = record.beginChange();
     record.notifyModifying(index);
     change();
     transaction.commit();
@@ -175,7 +169,7 @@ void changeProperty(kz::ModelElement::Impl& record, std::size_t index, F&& chang
 template <class F>
 void refileUnderNewKey(kz::ModelElement::Impl& entry, kz::ModelElement::Impl* container,
                        kz::meta::Property const& property, std::size_t index, F&& change) {
-    kz::Transaction transaction = entry.getModel()->joinOrBeginTransaction();
+    kz::Transaction transaction = entry.beginChange();
     if (container != nullptr) {
         entry._inverseRemoveThis(container, property);
     }

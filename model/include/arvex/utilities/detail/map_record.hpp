@@ -103,21 +103,29 @@ class MapRecord : public RecordBase<X, 1> {
 
     // ---- access to the pairs ------------------------------------------------------------
 
-    /// The collection for the map's operations: refuses a proxy map (CannotModifyProxy) and,
-    /// unless the framework is resolving proxies already, resolves pending proxies first.
+    /// The collection for the map's look-ups: refuses a proxy map (CannotModifyProxy) and,
+    /// unless the framework is resolving proxies already, resolves pending proxies first. A map
+    /// that is gone (destroyed, its creation undone or rolled back, its model closed) answers
+    /// as an empty map: what it owned went with it.
     ///
-    /// The common case, a collection that holds no proxy, costs two inline tests: the proxy
-    /// table is looked at before the thread's resolution counter and the resolving call, which
-    /// would find nothing to do.
+    /// The common case, a live collection that holds no proxy, costs three inline tests: the
+    /// proxy table is looked at before the thread's resolution counter and the resolving
+    /// call, which would find nothing to do.
     Pairs const& getPairs() const {
-        refuseProxy(*this);
-        if (m_pairs->proxyCount() != 0 && kz::Model::Impl::getProxyResolutionCounter() <= 0) {
-            m_pairs->resolveAll();
+        if (!this->isLive()) {
+            if (this->isProxy()) {
+                this->requireModifiable();  // refuses the proxy
+            }
+            return noPairs();
         }
+        resolvePending();
         return *m_pairs;
     }
+    /// The collection for the map's changes: a proxy map or a map that is gone is refused
+    /// (requireModifiable) before anything changes; pending proxies are resolved as above.
     Pairs& getPairsMutable() {
-        getPairs();
+        this->requireModifiable();
+        resolvePending();
         return *m_pairs;
     }
 
@@ -137,7 +145,8 @@ class MapRecord : public RecordBase<X, 1> {
     // ---- reflection ---------------------------------------------------------------------
 
     bool hasPropertyValue(kz::meta::Property const& property, kz::AccessTag tag) const override {
-        return property == pairsProperty() ? hasPairs() : Base::hasPropertyValue(property, tag);
+        return property == pairsProperty() ? this->isValid() && hasPairs()
+                                           : Base::hasPropertyValue(property, tag);
     }
 
     /// "Pairs" as a value referring to the collection itself; proxies are resolved first
@@ -146,6 +155,10 @@ class MapRecord : public RecordBase<X, 1> {
                                kz::AccessTag tag) const override {
         if (property != pairsProperty()) {
             return Base::getPropertyValue(property, tag);
+        }
+        if (!this->isValid()) {
+            // Gone: no pairs (see getPairs).
+            return kz::Value::reference(kz::ValueMeta(property), const_cast<Pairs*>(&noPairs()));
         }
         if (tag != kz::NO_PROXY_RESOLVE && tag != kz::IN_MEMORY_ONLY) {
             m_pairs->resolveAll();
@@ -259,6 +272,20 @@ class MapRecord : public RecordBase<X, 1> {
 
   private:
     std::unique_ptr<Pairs> m_pairs;
+
+    void resolvePending() const {
+        if (m_pairs->proxyCount() != 0 && kz::Model::Impl::getProxyResolutionCounter() <= 0) {
+            m_pairs->resolveAll();
+        }
+    }
+
+    /// The empty collection a map that is gone answers with; one per map class, made on first
+    /// use and kept for the process (it holds a meta-object handle, which must not be released
+    /// after the meta-package during exit).
+    static Pairs const& noPairs() {
+        static Pairs const* const empty = makePairs(nullptr).release();
+        return *empty;
+    }
 };
 
 }  // namespace arvex::utilities::detail

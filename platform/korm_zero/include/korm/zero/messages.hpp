@@ -57,6 +57,10 @@ KORM0_DEFINE_MESSAGE(CannotAddSecondObject,
 KORM0_DEFINE_MESSAGE(CannotAddNonExistentObject, "An empty or destroyed element cannot be added.");
 KORM0_DEFINE_MESSAGE(InvalidValue, "The value {0} is not valid here.");
 KORM0_DEFINE_MESSAGE(CannotCreateWithoutModel, "An element cannot be created without a model.");
+KORM0_DEFINE_MESSAGE(CannotModifyRemovedElement,
+                     "Element {0} is no longer part of a model (it was destroyed, its creation "
+                     "was undone or rolled back, or its model was closed) and cannot be "
+                     "changed.");
 
 // Raised by the framework itself.
 KORM0_DEFINE_MESSAGE(CannotModifyFrozenModel, "Model \"{0}\" is frozen and cannot be changed.");

@@ -122,6 +122,17 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
     /// `withModelName` is true and the model has a name, the model's name.
     ProxyId getPersistentProxyId(bool withModelName) const;
 
+    // ---- changes ------------------------------------------------------------------------
+
+    /// Refuses work on an element that cannot change: a proxy reports CannotModifyProxy; an
+    /// element that is not a live member of its model (destroyed, erased, its creation undone
+    /// or rolled back, its model gone) reports CannotModifyRemovedElement. Nothing changes.
+    void requireModifiable() const;
+    /// The bracket of one change of this element: requireModifiable(), then the model's
+    /// joinOrBeginTransaction(). Every change of an element, the framework's and the classes',
+    /// opens its transaction here, so that a gone element refuses work in one place.
+    Transaction beginChange();
+
     // ---- announcements ------------------------------------------------------------------
 
     /// Announces a newly constructed record: it joins its model's UUID index (a UUID held by
