@@ -1,56 +1,23 @@
 // The model framework: an empty transaction, creating elements in one transaction, changing
 // one property of every element in one transaction, and undo and redo of both. Each reports
 // time per element and the bytes allocated per element (counted by the replaced global
-// operator new below), against a raw baseline on standard containers where one makes sense.
+// operator new of the allocation counter), against a raw baseline on standard containers where
+// one makes sense.
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
-#include <atomic>
 #include <boost/uuid/uuid.hpp>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <random>
 #include <unordered_map>
 #include <vector>
 
+#include "allocation_counter.hpp"
 #include "bench_support.hpp"
 #include "korm/zero/zero.hpp"
 #include "test_node.hpp"
-
-// ---- allocation counting ----------------------------------------------------------------
-
-namespace {
-std::atomic<std::uint64_t> g_allocatedBytes{0};
-std::atomic<std::uint64_t> g_allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    g_allocatedBytes.fetch_add(malloc_usable_size(p), std::memory_order_relaxed);
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return p;
-}
-
-namespace {
-// Out of line, so that the compiler does not see free() meet an inlined operator new.
-[[gnu::noinline]] void release(void* p) noexcept {
-    std::free(p);
-}
-}  // namespace
-
-void operator delete(void* p) noexcept {
-    release(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept {
-    release(p);
-}
 
 namespace {
 
@@ -62,12 +29,12 @@ using korm::zero::test::TestNode;
 class AllocationMeter {
   public:
     void start() {
-        m_bytes = g_allocatedBytes.load();
-        m_count = g_allocations.load();
+        m_bytes = arvex::bench::allocatedBytes();
+        m_count = arvex::bench::allocations();
     }
     void stop() {
-        m_totalBytes += g_allocatedBytes.load() - m_bytes;
-        m_totalCount += g_allocations.load() - m_count;
+        m_totalBytes += arvex::bench::allocatedBytes() - m_bytes;
+        m_totalCount += arvex::bench::allocations() - m_count;
     }
     void report(benchmark::State& state, std::int64_t elementsPerIteration) const {
         double const elements =

@@ -3,60 +3,23 @@
 // keys, erasing 1,000 pairs that share a value, undoing the insert step, and the live bytes
 // per pair; and one insertPair per transaction on maps of growing size.
 //
-// Bytes are counted by the replaced global operator new and delete below (usable sizes, so
-// allocator rounding counts too).
+// Bytes are counted by the replaced global operator new and delete of the allocation counter
+// (usable sizes, so allocator rounding counts too).
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <algorithm>
-#include <atomic>
 #include <boost/uuid/uuid.hpp>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <new>
 #include <random>
 #include <vector>
 
+#include "allocation_counter.hpp"
 #include "arvex_utilities.hpp"
 #include "bench_support.hpp"
 #include "korm/zero/zero.hpp"
-
-// ---- allocation counting ----------------------------------------------------------------
-
-namespace {
-std::atomic<std::int64_t> g_liveBytes{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    g_liveBytes.fetch_add(static_cast<std::int64_t>(malloc_usable_size(p)),
-                          std::memory_order_relaxed);
-    return p;
-}
-
-namespace {
-// Out of line, so that the compiler does not see free() meet an inlined operator new.
-[[gnu::noinline]] void release(void* p) noexcept {
-    if (p != nullptr) {
-        g_liveBytes.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(p)),
-                              std::memory_order_relaxed);
-    }
-    std::free(p);
-}
-}  // namespace
-
-void operator delete(void* p) noexcept {
-    release(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept {
-    release(p);
-}
 
 namespace {
 
@@ -111,7 +74,7 @@ void insertArvex(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto filled = std::make_unique<Filled>(std::vector<uuid>());
-        std::int64_t const before = g_liveBytes.load();
+        std::int64_t const before = arvex::bench::liveBytes();
         state.ResumeTiming();
         {
             Transaction transaction = filled->model->beginTransaction(false);
@@ -122,7 +85,7 @@ void insertArvex(benchmark::State& state) {
         }
         state.PauseTiming();
         filled->model->clearUndoHistory();
-        liveBytes = static_cast<double>(g_liveBytes.load() - before);
+        liveBytes = static_cast<double>(arvex::bench::liveBytes() - before);
         filled.reset();
         state.ResumeTiming();
     }
@@ -136,13 +99,13 @@ void insertRaw(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto raw = std::make_unique<RawMap>();
-        std::int64_t const before = g_liveBytes.load();
+        std::int64_t const before = arvex::bench::liveBytes();
         state.ResumeTiming();
         for (auto const& key : keys) {
             raw->emplace(key, valueOf(key));
         }
         state.PauseTiming();
-        liveBytes = static_cast<double>(g_liveBytes.load() - before);
+        liveBytes = static_cast<double>(arvex::bench::liveBytes() - before);
         raw.reset();
         state.ResumeTiming();
     }

@@ -1,6 +1,7 @@
 #include "bench_support.hpp"
 
 #include <algorithm>
+#include <array>
 #include <boost/uuid/random_generator.hpp>
 #include <cstdio>
 #include <cstdlib>
@@ -39,12 +40,16 @@ std::vector<boost::uuids::uuid> randomUuids(std::int64_t count, unsigned seed) {
 
 namespace {
 
-enum class Impl { Arvex, Raw, Other };
+// The implementation segments a benchmark name may hold: ours first, then the baselines that
+// its time is divided by.
+constexpr std::array<char const*, 3> kContenders = {"arvex", "raw", "absl"};
+constexpr std::size_t kNone = kContenders.size();
 
-// "op/arvex/64" gives ("op/64", Arvex): the name without its implementation segment.
-std::pair<std::string, Impl> splitName(std::string const& name) {
+// "op/arvex/64" gives ("op/64", 0): the name without its implementation segment, and which
+// contender that segment names (kNone when none).
+std::pair<std::string, std::size_t> splitName(std::string const& name) {
     std::string key;
-    Impl impl = Impl::Other;
+    std::size_t contender = kNone;
     std::size_t begin = 0;
     while (begin <= name.size()) {
         auto end = name.find('/', begin);
@@ -52,17 +57,19 @@ std::pair<std::string, Impl> splitName(std::string const& name) {
             end = name.size();
         }
         auto const segment = name.substr(begin, end - begin);
-        if (impl == Impl::Other && (segment == "arvex" || segment == "raw")) {
-            impl = segment == "arvex" ? Impl::Arvex : Impl::Raw;
+        auto const found = std::find(kContenders.begin(), kContenders.end(), segment);
+        if (contender == kNone && found != kContenders.end()) {
+            contender = static_cast<std::size_t>(found - kContenders.begin());
         } else {
             key += (key.empty() ? "" : "/") + segment;
         }
         begin = end + 1;
     }
-    return {key, impl};
+    return {key, contender};
 }
 
-// Console output as usual, then a table of arvex/raw ratios.
+// Console output as usual, then a table of the arvex time against each baseline measured in
+// the same run ("raw", and "absl" where a benchmark has it).
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(std::vector<Run> const& runs) override {
@@ -71,32 +78,41 @@ class RatioReporter : public benchmark::ConsoleReporter {
             if (run.error_occurred || run.run_type != Run::RT_Iteration) {
                 continue;
             }
-            auto [key, impl] = splitName(run.benchmark_name());
-            if (impl == Impl::Arvex) {
-                times_[key].first = run.GetAdjustedRealTime();
-            } else if (impl == Impl::Raw) {
-                times_[key].second = run.GetAdjustedRealTime();
+            auto [key, contender] = splitName(run.benchmark_name());
+            if (contender != kNone) {
+                times_[key][contender] = run.GetAdjustedRealTime();
             }
         }
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        if (times_.empty()) {
-            return;
-        }
-        std::printf("\n%-56s %14s %14s %8s\n", "operation (same run)", "arvex", "raw", "ratio");
-        for (auto const& [key, pair] : times_) {
-            if (pair.first > 0 && pair.second > 0) {
-                std::printf("%-56s %14.1f %14.1f %7.2fx\n", key.c_str(), pair.first, pair.second,
-                            pair.first / pair.second);
-            }
+        for (std::size_t baseline = 1; baseline < kContenders.size(); ++baseline) {
+            printRatios(baseline);
         }
         std::fflush(stdout);
     }
 
   private:
-    std::map<std::string, std::pair<double, double>> times_;
+    using Times = std::array<double, kContenders.size()>;
+
+    void printRatios(std::size_t baseline) const {
+        bool header = false;
+        for (auto const& [key, times] : times_) {
+            if (times[0] <= 0 || times[baseline] <= 0) {
+                continue;
+            }
+            if (!header) {
+                std::printf("\n%-56s %14s %14s %8s\n", "operation (same run)", kContenders[0],
+                            kContenders[baseline], "ratio");
+                header = true;
+            }
+            std::printf("%-56s %14.1f %14.1f %7.2fx\n", key.c_str(), times[0], times[baseline],
+                        times[0] / times[baseline]);
+        }
+    }
+
+    std::map<std::string, Times> times_;
 };
 
 }  // namespace

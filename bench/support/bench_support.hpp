@@ -4,8 +4,9 @@
 //
 // Every measured operation is registered twice, as "<operation>/arvex/<args>" and as
 // "<operation>/raw/<args>", the second doing the same work on a plain standard container or a
-// plain loop. After the run the reporter prints, for each such pair, the ratio of the arvex time
-// to the raw time measured in the same run.
+// plain loop; a third, "<operation>/absl/<args>", may do it on an Abseil container. After the
+// run the reporter prints, for each baseline, the ratio of the arvex time to the baseline's time
+// measured in the same run.
 
 #include <benchmark/benchmark.h>
 

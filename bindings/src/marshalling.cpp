@@ -11,6 +11,8 @@
 
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/model_impl.hpp"
+#include "korm/zero/transaction.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
 #include "korm/zero/zi/value_text.hpp"
@@ -67,7 +69,7 @@ void raiseInvalidHandle() {
         component_Zolmar::catalog_class::key_InvalidHandle()));
 }
 
-void* nativePointerOf(zvArray const* value, std::string_view className) noexcept {
+void* nativePointerOf(zvArray const* value, std::string_view className) {
     if (value == nullptr || zvGetElementCount(value) == 0) {
         return nullptr;
     }
@@ -166,6 +168,9 @@ void construct(kz::meta::Class const& metaClass, std::string_view className, int
     if (!builder) {
         builder = metaClass.getClassImpl()->instantiateBuilder(model);
     }
+    // The creation stands only once the object is bound to it: a binding that fails (memory)
+    // takes the new element back with the transaction (its own, or the caller's to roll back).
+    kz::Transaction transaction = model->joinOrBeginTransaction();
     kz::ModelElement const element = builder->create(id.value_or(boost::uuids::nil_uuid()));
     kz::ModelElement::Impl* const record = element.getImpl();
     olan::factory::basic::BindingRegistry::announceForConstructor(
@@ -174,6 +179,7 @@ void construct(kz::meta::Class const& metaClass, std::string_view className, int
     if (record != nullptr) {
         record->addRef();
     }
+    transaction.commit();
     outputCount = 1;
 }
 

@@ -35,8 +35,9 @@ olan::InternedName interned(std::string_view name);
 
 /// The record bound to element 0 of `value` under the class type name `className`, or null
 /// for a null or empty array, an array without an object, or an object without such a binding.
-/// No reference is taken.
-void* nativePointerOf(zvArray const* value, std::string_view className) noexcept;
+/// No reference is taken. Interning a class name seen for the first time may allocate, so this
+/// may throw std::bad_alloc (which the host turns into a host error like any other).
+void* nativePointerOf(zvArray const* value, std::string_view className);
 
 /// The self element of an instance method call: input 0's object, looked up under the class
 /// type name of X, taken as a counted handle. Raises InvalidHandle when there is none.

@@ -114,8 +114,10 @@ void MetaPackageArvex_utilities::initialize() {
     weave_arvex(&registry, &serializers);
     weave_arvex_utilities(&registry, &serializers);
 
-    transaction.commit();
+    // Registered inside the transaction: should either step fail, the rollback takes the tree
+    // back together with what the registry kept for it, root-package entry included.
     registerRootPackage(rootPackage);
+    transaction.commit();
 }
 
 void MetaPackageArvex_utilities::instantiate_arvex(kmeta::MetaRegistry* registry) {

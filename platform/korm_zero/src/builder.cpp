@@ -95,8 +95,10 @@ ModelElement::Builder::Orchestrator::Orchestrator(Builder& topLevel)
     : m_topLevel(topLevel)
     , m_previous(topLevel.m_orchestrator)
     , m_transaction(beginCreation(topLevel)) {
-    m_topLevel.m_orchestrator = this;
+    // Registered only once nothing can fail any more: a builder that points at an
+    // orchestrator calls forget() on it when it goes.
     m_builders.push_back(&m_topLevel);
+    m_topLevel.m_orchestrator = this;
 }
 
 ModelElement::Builder::Orchestrator::~Orchestrator() {
@@ -114,11 +116,12 @@ void ModelElement::Builder::Orchestrator::addBuilder(Builder& builder) {
     if (builder.m_orchestrator == this) {
         return;
     }
+    // Registered only once nothing can fail any more (see the constructor).
+    m_builders.push_back(&builder);
     if (!builder.m_model) {
         builder.m_model = m_topLevel.m_model;
     }
     builder.m_orchestrator = this;
-    m_builders.push_back(&builder);
 }
 
 ModelElement ModelElement::Builder::Orchestrator::getCreatedElement(Builder const& builder) const {

@@ -331,6 +331,10 @@ void ModelElement::Impl::copyStateFromStorage(Storage const& storage) {
     }
 }
 
+void ModelElement::Impl::moveStateFromStorage(Storage& storage) noexcept {
+    copyStateFromStorage(storage);
+}
+
 meta::Property ModelElement::Impl::getPropertyByIndex(std::size_t /*index*/) const {
     return meta::Property();
 }

@@ -25,6 +25,7 @@
 
 #include "korm/zero/messages.hpp"
 #include "korm/zero/model_impl.hpp"
+#include "korm/zero/testing.hpp"
 #include "open_models.hpp"
 #include "tarsk/core/text.hpp"
 
@@ -35,8 +36,10 @@ using Storage = ModelElement::Impl::Storage;
 struct Model::Impl::UndoStep {
     struct Changed {
         ModelElement::Impl* element;
-        std::unique_ptr<Storage> before;  // chain, newest first
-        std::unique_ptr<Storage> after;   // made at the first undo
+        // What the next undo or redo restores: the old values (a chain, newest first) while
+        // the step is applied, the values it gave while it is undone. Undo and redo save the
+        // current values first and then take these out of the records, which cannot fail.
+        std::unique_ptr<Storage> saved;
     };
     std::vector<ModelElement::Impl*> created;
     std::vector<DestroyedEntry> destroyed;
@@ -198,14 +201,18 @@ std::vector<ModelElement> Model::Impl::getElements() const {
     return elements;
 }
 
-void Model::Impl::reserveIndexSlot() {
-    std::size_t const count = m_index.bucket_count();
-    if (m_index.size() < count) {
+void Model::Impl::reserveIndexSlots(std::size_t count) {
+    std::size_t const current = m_index.bucket_count();
+    std::size_t wanted = current;
+    while (m_index.size() + count > wanted) {
+        wanted *= 2;
+    }
+    if (wanted == current) {
         return;
     }
-    // Double the buckets; only the allocation can fail, and it comes first.
-    auto buckets = std::make_unique<Index::bucket_type[]>(count * 2);
-    m_index.rehash(Index::bucket_traits(buckets.get(), count * 2));
+    // Only the allocation can fail, and it comes first.
+    auto buckets = std::make_unique<Index::bucket_type[]>(wanted);
+    m_index.rehash(Index::bucket_traits(buckets.get(), wanted));
     m_buckets = std::move(buckets);
 }
 
@@ -226,13 +233,12 @@ void Model::Impl::indexErase(ModelElement::Impl* element) noexcept {
 }
 
 // Back among the live elements (undo of a destruction, redo of a creation, rollback of a
-// destruction).
-void Model::Impl::revive(ModelElement::Impl* element) {
+// destruction). An element that lost its index entry takes it back from a newer element of
+// its UUID, or gets one; undo and redo reserve room first. A rollback needs none: it released
+// the level's creations, whose entries the revived elements had lost to, before it revives.
+void Model::Impl::revive(ModelElement::Impl* element) noexcept {
     if (!element->m_indexHook.is_linked()) {
-        if (m_index.find(element->m_uuid) == m_index.end()) {
-            reserveIndexSlot();
-        }
-        indexLink(element);  // takes the entry back from a newer element of that UUID
+        indexLink(element);
     }
     element->setValidFlag(true);
     ++m_liveCount;
@@ -285,12 +291,13 @@ void Model::Impl::release(ModelElement::Impl* element, bool keepAsProxy) noexcep
 }
 
 void Model::Impl::elementCreated(ModelElement::Impl* element) {
+    testing::detail::failurePoint();
     checkModifiable();
     if (m_levels.empty()) {
         reportException(korm0::messages::ChangeOutsideTransaction(m_name));
     }
     if (auto const it = m_index.find(element->m_uuid); it == m_index.end()) {
-        reserveIndexSlot();
+        reserveIndexSlots(1);
     } else if (it->isLive()) {
         reportException(korm0::messages::UniquenessConstraint(uuidText(element->m_uuid)));
     }
@@ -311,6 +318,7 @@ void Model::Impl::elementModifying(ModelElement::Impl* element, std::size_t inde
     if (m_restoring > 0) {
         return;
     }
+    testing::detail::failurePoint();
     checkModifiable();
     if (m_levels.empty()) {
         reportException(korm0::messages::ChangeOutsideTransaction(m_name));
@@ -362,6 +370,7 @@ Transaction Model::Impl::beginTransaction(bool nonUndoable) {
     if (m_restoring > 0) {
         return Transaction();
     }
+    testing::detail::failurePoint();
     if (m_levels.empty()) {
         m_nonUndoable = false;
         m_commitValue.reset();
@@ -391,7 +400,12 @@ void Model::Impl::commitLevel(std::size_t level, boost::optional<Value> const& v
     }
     if (level == 1) {
         if (value) {
-            m_commitValue = value;
+            try {
+                m_commitValue = value;
+            } catch (...) {
+                rollbackTop();
+                throw;
+            }
         }
         commitOutermost();
         return;
@@ -426,14 +440,11 @@ void Model::Impl::rollbackTop() noexcept {
         RestoringScope const restoring(m_restoring);
         for (std::size_t i = m_changedLog.size(); i-- > top.changedMark;) {
             ModelElement::Impl* const element = m_changedLog[i];
-            Storage* const storage = element->m_txStorage;
-            try {
-                element->copyStateFromStorage(*storage);
-            } catch (...) {
-                // Restoring must not fail; a class that throws here keeps what it has.
-            }
+            std::unique_ptr<Storage> const storage(element->m_txStorage);
             element->m_txStorage = storage->m_older.release();
-            delete storage;
+            // The record goes now, so its values are taken rather than copied: restoring
+            // cannot fail.
+            element->moveStateFromStorage(*storage);
         }
         m_changedLog.resize(top.changedMark);
 
@@ -466,17 +477,29 @@ void Model::Impl::rollbackTop() noexcept {
 }
 
 void Model::Impl::commitOutermost() {
-    auto const level = m_levels.back().id;
-    m_levels.pop_back();
     if (m_changedLog.empty() && m_createdLog.empty() && m_destroyedLog.empty()) {
+        m_levels.pop_back();
         return;
     }
-    auto step = std::make_unique<UndoStep>();
+    // Everything that can fail comes first, while the level is still open: a commit that
+    // cannot be made rolls the transaction back, so that it fails as a whole.
+    std::unique_ptr<UndoStep> step;
     std::vector<ModelElement::Impl*> released;
+    try {
+        step = std::make_unique<UndoStep>();
+        step->changed.reserve(m_changedLog.size());
+        step->destroyed.reserve(m_destroyedLog.size());
+        step->created.reserve(m_createdLog.size());
+        released.reserve(m_createdLog.size());
+        m_undo.reserve(m_undo.size() + 1);
+    } catch (...) {
+        rollbackTop();
+        throw;
+    }
+    auto const level = m_levels.back().id;
+    m_levels.pop_back();
 
-    // Old values: one chain per element. Within a chain an index matters only in the oldest
-    // record that has it; drop it from the newer ones, then drop what did not change.
-    step->changed.reserve(m_changedLog.size());
+    // Old values: one chain per element, pruned to what changed.
     for (ModelElement::Impl* element : m_changedLog) {
         Storage* const head = element->m_txStorage;
         if (head == nullptr) {
@@ -487,34 +510,8 @@ void Model::Impl::commitOutermost() {
         if (element->m_createdLevel == level) {
             continue;  // created in this transaction: undo un-creates it as a whole
         }
-        if (!chain->m_older) {
-            chain->revertUnchanged(*element);
-            if (chain->anyChanged()) {
-                step->changed.push_back({element, std::move(chain), nullptr});
-            }
-            continue;
-        }
-        std::vector<std::unique_ptr<Storage>> records;
-        for (std::unique_ptr<Storage> next = std::move(chain); next;) {
-            std::unique_ptr<Storage> older = std::move(next->m_older);
-            records.push_back(std::move(next));
-            next = std::move(older);
-        }
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            for (std::size_t j = i + 1; j < records.size(); ++j) {
-                records[i]->clearChangedFrom(*records[j]);
-            }
-            records[i]->revertUnchanged(*element);
-        }
-        std::unique_ptr<Storage> kept;
-        for (std::size_t i = records.size(); i-- > 0;) {
-            if (records[i]->anyChanged()) {
-                records[i]->m_older = std::move(kept);
-                kept = std::move(records[i]);
-            }
-        }
-        if (kept) {
-            step->changed.push_back({element, std::move(kept), nullptr});
+        if (auto kept = pruneChain(std::move(chain), *element)) {
+            step->changed.push_back({element, std::move(kept)});
         }
     }
 
@@ -524,7 +521,6 @@ void Model::Impl::commitOutermost() {
             step->destroyed.push_back(entry);
         }
     }
-    step->created.reserve(m_createdLog.size());
     for (ModelElement::Impl* element : m_createdLog) {
         element->m_createdLevel = 0;
         if (element->m_state != ModelElement::Impl::State::MEMBER) {
@@ -546,25 +542,19 @@ void Model::Impl::commitOutermost() {
 
     std::exception_ptr failure;
     if (!step->empty()) {
-        ModelChangeEvent event;
-        bool const tell = !m_listeners.empty();
-        if (tell) {
-            event.cause = ModelChangeEvent::Cause::COMMIT;
-            event.model = Model(this);
-            for (auto* element : step->created) {
-                event.created.emplace_back(element);
-            }
-            for (auto const& entry : step->destroyed) {
-                event.destroyed.emplace_back(entry.element);
-            }
-            for (auto const& changed : step->changed) {
-                auto changes = changed.element->createChanges();
-                for (Storage const* s = changed.before.get(); s != nullptr; s = s->m_older.get()) {
-                    changes->setChangedFrom(*s);
+        // The step stands from here on; a failure to tell the listeners reaches the caller
+        // afterwards, like a listener's own exception.
+        boost::optional<ModelChangeEvent> event;
+        if (!m_listeners.empty()) {
+            try {
+                std::vector<ModelElement::Impl*> destroyed;
+                for (auto const& entry : step->destroyed) {
+                    destroyed.push_back(entry.element);
                 }
-                event.changed.push_back(std::move(changes));
+                event = makeEvent(ModelChangeEvent::Cause::COMMIT, *step, step->created, destroyed);
+            } catch (...) {
+                failure = std::current_exception();
             }
-            event.value = step->value;
         }
         if (m_nonUndoable) {
             dropUndoStep(*step);
@@ -573,9 +563,9 @@ void Model::Impl::commitOutermost() {
             dropRedo();
             m_undo.push_back(std::move(step));
         }
-        if (tell) {
+        if (event) {
             try {
-                notifyListeners(event);
+                notifyListeners(*event);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -587,6 +577,52 @@ void Model::Impl::commitOutermost() {
     if (failure) {
         std::rethrow_exception(failure);
     }
+}
+
+// Within a chain (newest first) an index counts only in the oldest record that has it: drop it
+// from the newer ones, then what equals the current value, then the records left empty.
+std::unique_ptr<Storage> Model::Impl::pruneChain(std::unique_ptr<Storage> chain,
+                                                 ModelElement::Impl const& element) noexcept {
+    for (Storage* record = chain.get(); record != nullptr; record = record->m_older.get()) {
+        for (Storage const* older = record->m_older.get(); older != nullptr;
+             older = older->m_older.get()) {
+            record->clearChangedFrom(*older);
+        }
+        record->revertUnchanged(element);
+    }
+    std::unique_ptr<Storage>* link = &chain;
+    while (*link) {
+        if ((*link)->anyChanged()) {
+            link = &(*link)->m_older;
+        } else {
+            std::unique_ptr<Storage> const empty = std::move(*link);
+            *link = std::move(empty->m_older);
+        }
+    }
+    return chain;
+}
+
+ModelChangeEvent Model::Impl::makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step,
+                                        std::vector<ModelElement::Impl*> const& created,
+                                        std::vector<ModelElement::Impl*> const& destroyed) {
+    ModelChangeEvent event;
+    event.cause = cause;
+    event.model = Model(this);
+    for (auto* element : created) {
+        event.created.emplace_back(element);
+    }
+    for (auto* element : destroyed) {
+        event.destroyed.emplace_back(element);
+    }
+    for (auto const& changed : step.changed) {
+        auto changes = changed.element->createChanges();
+        for (Storage const* s = changed.saved.get(); s != nullptr; s = s->m_older.get()) {
+            changes->setChangedFrom(*s);
+        }
+        event.changed.push_back(std::move(changes));
+    }
+    event.value = step.value;
+    return event;
 }
 
 // ---- history ----------------------------------------------------------------------------
@@ -629,6 +665,49 @@ void Model::Impl::clearUndoHistory() {
     m_undo.clear();
 }
 
+// Saves, for every changed element of the step, its current values of the indices the step
+// restores (for the opposite direction), and makes room for the revived elements in the
+// index. Changes nothing.
+void Model::Impl::prepareRestore(UndoStep const& step,
+                                 std::vector<ModelElement::Impl*> const& revived,
+                                 std::vector<std::unique_ptr<Storage>>& current) {
+    current.reserve(step.changed.size());
+    for (auto const& changed : step.changed) {
+        auto now = changed.element->createStorage();
+        for (Storage const* s = changed.saved.get(); s != nullptr; s = s->m_older.get()) {
+            for (auto i = s->nextChanged(0); i != ModelElement::Impl::NO_INDEX;
+                 i = s->nextChanged(i + 1)) {
+                if (!now->isChanged(i)) {
+                    changed.element->copyValue(*now, i);
+                    now->setChanged(i);
+                }
+            }
+        }
+        current.push_back(std::move(now));
+    }
+    std::size_t unlinked = 0;
+    for (auto const* element : revived) {
+        unlinked += element->m_indexHook.is_linked() ? 0 : 1;
+    }
+    reserveIndexSlots(unlinked);
+}
+
+// Restores the saved values, taking them out of their records (which cannot fail), and keeps
+// the values saved by prepareRestore for the way back.
+void Model::Impl::restoreChanged(UndoStep& step,
+                                 std::vector<std::unique_ptr<Storage>>& current) noexcept {
+    for (std::size_t i = 0; i < step.changed.size(); ++i) {
+        auto& changed = step.changed[i];
+        for (Storage* s = changed.saved.get(); s != nullptr; s = s->m_older.get()) {
+            changed.element->moveStateFromStorage(*s);
+        }
+        changed.saved = std::move(current[i]);
+    }
+}
+
+// Undo and redo prepare everything that can fail (the values for the way back, room in the
+// index and in the other history, the listeners' event) before the first change: a failure
+// leaves the model and both histories as they were.
 void Model::Impl::undo() {
     if (!m_levels.empty()) {
         reportException(korm0::messages::CannotUndoInTransaction(m_name));
@@ -638,65 +717,40 @@ void Model::Impl::undo() {
         return;
     }
     UndoStep& step = *m_undo.back();
-    // Everything that can fail (saving the current values for redo) happens before the
-    // first change.
-    for (auto& changed : step.changed) {
-        if (changed.after) {
-            continue;
-        }
-        auto after = changed.element->createStorage();
-        for (Storage const* s = changed.before.get(); s != nullptr; s = s->m_older.get()) {
-            for (auto i = s->nextChanged(0); i != ModelElement::Impl::NO_INDEX;
-                 i = s->nextChanged(i + 1)) {
-                if (!after->isChanged(i)) {
-                    changed.element->copyValue(*after, i);
-                    after->setChanged(i);
-                }
-            }
-        }
-        changed.after = std::move(after);
+    std::vector<ModelElement::Impl*> revived;
+    revived.reserve(step.destroyed.size());
+    for (auto const& entry : step.destroyed) {
+        revived.push_back(entry.element);
     }
+    std::vector<std::unique_ptr<Storage>> current;
+    prepareRestore(step, revived, current);
     m_redo.reserve(m_redo.size() + 1);
-    step.undoneProxyIds.resize(step.destroyed.size());
+    std::vector<std::unique_ptr<ProxyId>> proxyIds(step.destroyed.size());
+    boost::optional<ModelChangeEvent> event;
+    if (!m_listeners.empty()) {
+        event = makeEvent(ModelChangeEvent::Cause::UNDO, step, revived, step.created);
+    }
+
     std::unique_ptr<UndoStep> owned = std::move(m_undo.back());
     m_undo.pop_back();
     {
         RestoringScope const restoring(m_restoring);
-        for (auto& changed : step.changed) {
-            for (Storage const* s = changed.before.get(); s != nullptr; s = s->m_older.get()) {
-                changed.element->copyStateFromStorage(*s);
-            }
-        }
+        restoreChanged(step, current);
         for (std::size_t i = step.created.size(); i-- > 0;) {
             unlive(step.created[i]);
         }
         for (std::size_t i = step.destroyed.size(); i-- > 0;) {
             auto const& entry = step.destroyed[i];
             if (entry.converted) {
-                step.undoneProxyIds[i] = std::move(entry.element->m_proxyId);
+                proxyIds[i] = std::move(entry.element->m_proxyId);
             }
             revive(entry.element);
         }
     }
+    step.undoneProxyIds = std::move(proxyIds);
     m_redo.push_back(std::move(owned));
-
-    if (!m_listeners.empty()) {
-        ModelChangeEvent event;
-        event.cause = ModelChangeEvent::Cause::UNDO;
-        event.model = Model(this);
-        for (auto const& entry : step.destroyed) {
-            event.created.emplace_back(entry.element);
-        }
-        for (auto* element : step.created) {
-            event.destroyed.emplace_back(element);
-        }
-        for (auto const& changed : step.changed) {
-            auto changes = changed.element->createChanges();
-            changes->setChangedFrom(*changed.after);
-            event.changed.push_back(std::move(changes));
-        }
-        event.value = step.value;
-        notifyListeners(event);
+    if (event) {
+        notifyListeners(*event);
     }
 }
 
@@ -708,15 +762,24 @@ void Model::Impl::redo() {
     if (m_redo.empty()) {
         return;
     }
+    UndoStep& step = *m_redo.back();
+    std::vector<std::unique_ptr<Storage>> current;
+    prepareRestore(step, step.created, current);
     m_undo.reserve(m_undo.size() + 1);
+    boost::optional<ModelChangeEvent> event;
+    if (!m_listeners.empty()) {
+        std::vector<ModelElement::Impl*> destroyed;
+        for (auto const& entry : step.destroyed) {
+            destroyed.push_back(entry.element);
+        }
+        event = makeEvent(ModelChangeEvent::Cause::REDO, step, step.created, destroyed);
+    }
+
     std::unique_ptr<UndoStep> owned = std::move(m_redo.back());
     m_redo.pop_back();
-    UndoStep& step = *owned;
     {
         RestoringScope const restoring(m_restoring);
-        for (auto& changed : step.changed) {
-            changed.element->copyStateFromStorage(*changed.after);
-        }
+        restoreChanged(step, current);
         for (std::size_t i = 0; i < step.destroyed.size(); ++i) {
             auto const& entry = step.destroyed[i];
             if (entry.converted) {
@@ -730,24 +793,8 @@ void Model::Impl::redo() {
     }
     step.undoneProxyIds.clear();
     m_undo.push_back(std::move(owned));
-
-    if (!m_listeners.empty()) {
-        ModelChangeEvent event;
-        event.cause = ModelChangeEvent::Cause::REDO;
-        event.model = Model(this);
-        for (auto* element : step.created) {
-            event.created.emplace_back(element);
-        }
-        for (auto const& entry : step.destroyed) {
-            event.destroyed.emplace_back(entry.element);
-        }
-        for (auto const& changed : step.changed) {
-            auto changes = changed.element->createChanges();
-            changes->setChangedFrom(*changed.after);
-            event.changed.push_back(std::move(changes));
-        }
-        event.value = step.value;
-        notifyListeners(event);
+    if (event) {
+        notifyListeners(*event);
     }
 }
 
@@ -814,6 +861,7 @@ ModelElement Model::Impl::resolve(ModelElement::Impl const* /*owner*/, ModelElem
     if (proxy.isEmpty() || !proxy->m_proxyId) {
         return proxy;
     }
+    testing::detail::failurePoint();
     ProxyResolutionScope const resolving;
     ProxyId const& id = *proxy->m_proxyId;
     auto const target = id.getTargetUuid();

@@ -349,8 +349,10 @@ zvArray* createObjectArray(Object* object, InternedName className) {
     Fresh array = fresh(zvCodeObject, {object ? 1u : 0u, object ? 1u : 0u});
     array->objectClass = className;
     if (object) {
-        ObjectAccess::retain(*object);
+        // The array holds its reference only once the slot exists: a failed push_back leaves
+        // the object's count as it was, so that its owner's clean-up deletes it.
         array->objects.push_back(object);
+        ObjectAccess::retain(*object);
     }
     return array.release();
 }

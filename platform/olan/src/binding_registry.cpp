@@ -68,9 +68,18 @@ void BindingRegistry::announceForConstructor(void* pointer, InternedName classNa
         if (existing != nullptr && existing != object) {
             raiseHostError(errors::AlreadyBound, "native pointer of another object");
         }
-        olan::detail::state().bindings[pointer] = object;
     }
+    // Both steps may fail for lack of memory; the second takes the first back, so that a failed
+    // announcement leaves neither a bound object nor a registration naming it.
     ObjectAccess::bindPrimary(*object, className, pointer);
+    if (registerBinding) {
+        try {
+            olan::detail::state().bindings[pointer] = object;
+        } catch (...) {
+            ObjectAccess::unbindPrimary(*object, className);
+            throw;
+        }
+    }
 }
 
 bool BindingRegistry::remove(const void* pointer) {

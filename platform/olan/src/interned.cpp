@@ -20,14 +20,24 @@ Pool& pool() {
     return *instance;
 }
 
+// The empty name, which needs no pool and no allocation: default-constructed names (noexcept)
+// and lookups of an empty name can never fail.
+std::string const& emptyName() noexcept {
+    static std::string const empty;
+    return empty;
+}
+
 }  // namespace
 
 InternedName internal::makeInterned(std::string_view name) {
+    if (name.empty()) {
+        return InternedName(&emptyName());
+    }
     Pool& p = pool();
     std::lock_guard lock(p.mutex);
     return InternedName(&*p.names.emplace(name).first);
 }
 
-InternedName::InternedName() noexcept : InternedName(internal::makeInterned({})) {}
+InternedName::InternedName() noexcept : text_(&emptyName()) {}
 
 }  // namespace olan

@@ -85,6 +85,13 @@ void ObjectAccess::bindPrimary(Object& object, InternedName typeName, void* poin
     object.primary_ = pointer;
 }
 
+void ObjectAccess::unbindPrimary(Object& object, InternedName typeName) noexcept {
+    // Removing a binding erases from the object's vector, which allocates nothing.
+    auto& pointers = object.pointers_;
+    std::erase_if(pointers, [&](auto const& binding) { return binding.first == typeName; });
+    object.primary_ = nullptr;
+}
+
 }  // namespace detail
 
 }  // namespace olan

@@ -98,7 +98,10 @@ struct ObjectAccess {
     static Object* create(std::shared_ptr<ClassRecord> record);
     static void retain(Object& object) noexcept { object.retain(); }
     static void release(Object& object) noexcept { object.release(); }
+    /// Binds `pointer` as the object's primary native pointer (may throw; then nothing is bound).
     static void bindPrimary(Object& object, InternedName typeName, void* pointer);
+    /// Takes back a bindPrimary of `typeName`.
+    static void unbindPrimary(Object& object, InternedName typeName) noexcept;
     static bool isDying(const Object& object) noexcept { return object.dying_; }
     static ClassRecord& record(const Object& object) noexcept { return *object.record_; }
 };

@@ -6,6 +6,7 @@
 
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/model_impl.hpp"
+#include "korm/zero/testing.hpp"
 
 namespace korm::zero {
 
@@ -42,6 +43,10 @@ AbstractOwnedCollection::AbstractOwnedCollection(ModelElement::Impl* owner, meta
 AbstractOwnedCollection::~AbstractOwnedCollection() = default;
 
 void AbstractOwnedCollection::modifying() {
+    if (m_owner != nullptr && m_owner->getModelImpl() != nullptr &&
+        !m_owner->getModelImpl()->isRestoring()) {
+        testing::detail::failurePoint();
+    }
     if (m_owner != nullptr && m_index != ModelElement::Impl::NO_INDEX) {
         m_owner->notifyModifying(m_index);
     }

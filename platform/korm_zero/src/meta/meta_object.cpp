@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <boost/uuid/uuid_io.hpp>
+#include <utility>
 
 #include "internal.hpp"
 #include "korm/zero/messages.hpp"
@@ -182,6 +183,13 @@ void MetaObjectImpl::copyValue(ModelElement::Impl::Storage& storage, std::size_t
 void MetaObjectImpl::copyStateFromStorage(ModelElement::Impl::Storage const& storage) {
     if (storage.isChanged(STATE_INDEX)) {
         m_state = static_cast<Storage const&>(storage).oldState;
+    }
+    ModelElement::Impl::copyStateFromStorage(storage);
+}
+
+void MetaObjectImpl::moveStateFromStorage(ModelElement::Impl::Storage& storage) noexcept {
+    if (storage.isChanged(STATE_INDEX)) {
+        m_state = std::move(static_cast<Storage&>(storage).oldState);
     }
     ModelElement::Impl::copyStateFromStorage(storage);
 }

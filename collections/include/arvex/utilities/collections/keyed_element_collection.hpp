@@ -6,6 +6,7 @@
 // (one per key or side by side) and in their generic interfaces.
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 #include "arvex/utilities/collections/collection_support.hpp"
@@ -130,6 +131,19 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
         this->m_container.swap(copy);
         this->swapProxyTable(proxies);
         change.commit();
+    }
+
+    /// Exchanges contents (nodes and proxy table) with `other`, a collection of the same
+    /// type, without bracket, announcement or bookkeeping, and without allocating: restoring
+    /// old values takes a saved copy's contents this way, where a copy could fail.
+    void basicSwapValues(KeyedElementCollection& other) noexcept {
+        m_hinted = false;
+        other.m_hinted = false;
+        this->m_container.swap(other.m_container);
+        std::unique_ptr<typename Base::ProxyTable> table;
+        other.swapProxyTable(table);
+        this->swapProxyTable(table);
+        other.swapProxyTable(table);
     }
 
   protected:

@@ -254,6 +254,22 @@ class MapRecord : public RecordBase<X, 1> {
         Base::copyStateFromStorage(storage);
     }
 
+    /// Restores "Pairs" by taking the saved copy's nodes, which cannot fail: the record is
+    /// discarded afterwards.
+    void moveStateFromStorage(kz::ModelElement::Impl::Storage& storage) noexcept override {
+        kz::Model const keepModel = this->getModel();
+        auto& own = static_cast<Storage&>(storage);
+        if (own.isChanged(PAIRS)) {
+            if (own.oldPairs) {
+                m_pairs->basicSwapValues(*own.oldPairs);
+            } else {
+                kz::ModelElement::Impl::_basicClear(*m_pairs);
+            }
+        }
+        // The framework's restore of the containment, not this class's copying one.
+        Base::copyStateFromStorage(storage);
+    }
+
   private:
     std::unique_ptr<Pairs> m_pairs;
 

@@ -89,6 +89,8 @@ KORM0_DEFINE_MESSAGE(CannotModifyRemovedElement,
 // Raised by the framework itself.
 KORM0_DEFINE_MESSAGE(CannotModifyFrozenModel, "Model \"{0}\" is frozen and cannot be changed.");
 KORM0_DEFINE_MESSAGE(ChangeOutsideTransaction, "Model \"{0}\" was changed outside a transaction.");
+// Raised only by the test-only failure hook (korm/zero/testing.hpp).
+KORM0_DEFINE_MESSAGE(InjectedFault, "A failure was injected here for a test.");
 KORM0_DEFINE_MESSAGE(TransactionOutOfOrder,
                      "A transaction of model \"{0}\" was ended while a transaction nested in it "
                      "was still open.");

@@ -268,6 +268,12 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
     /// Restores every property whose changed bit is set in `storage`, without announcement
     /// or containment bookkeeping. The framework's version restores index 0.
     virtual void copyStateFromStorage(Storage const& storage);
+    /// Restores like copyStateFromStorage from a record that is discarded right afterwards,
+    /// so it may take the saved values out of `storage` instead of copying them. Rollback,
+    /// undo and redo restore through it, and they must not fail part way: a class whose
+    /// copyStateFromStorage can throw (one that copies a collection, say) overrides it with a
+    /// version that cannot. The framework's version calls copyStateFromStorage.
+    virtual void moveStateFromStorage(Storage& storage) noexcept;
     /// The property object of index `index`; the framework's version knows none (index 0 has
     /// no property object) and gives an empty handle.
     virtual meta::Property getPropertyByIndex(std::size_t index) const;

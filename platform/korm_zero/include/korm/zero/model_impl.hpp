@@ -206,13 +206,25 @@ class KORM_ZERO_EXPORT Model::Impl {
 
     // Membership.
     void indexErase(ModelElement::Impl* element) noexcept;
-    void revive(ModelElement::Impl* element);
+    void revive(ModelElement::Impl* element) noexcept;
     void unlive(ModelElement::Impl* element);
     void release(ModelElement::Impl* element, bool keepAsProxy) noexcept;
     void dropRedo() noexcept;
     void dropUndoStep(UndoStep& step) noexcept;
     void dropRedoStep(UndoStep& step) noexcept;
     void notifyListeners(ModelChangeEvent& event);
+    // Undo and redo: what they prepare before the first change, and the change itself.
+    void prepareRestore(UndoStep const& step, std::vector<ModelElement::Impl*> const& revived,
+                        std::vector<std::unique_ptr<ModelElement::Impl::Storage>>& current);
+    static void restoreChanged(
+        UndoStep& step,
+        std::vector<std::unique_ptr<ModelElement::Impl::Storage>>& current) noexcept;
+    ModelChangeEvent makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step,
+                               std::vector<ModelElement::Impl*> const& created,
+                               std::vector<ModelElement::Impl*> const& destroyed);
+    static std::unique_ptr<ModelElement::Impl::Storage> pruneChain(
+        std::unique_ptr<ModelElement::Impl::Storage> chain,
+        ModelElement::Impl const& element) noexcept;
     ModelElement resolve(ModelElement::Impl const* owner, ModelElement const& proxy,
                          bool mayOpen) const;
 
@@ -239,10 +251,11 @@ class KORM_ZERO_EXPORT Model::Impl {
         boost::intrusive::power_2_buckets<true>, boost::intrusive::size_type<std::size_t>>;
     static constexpr std::size_t INITIAL_BUCKETS = 16;
 
-    /// Makes room for one more element in the index (may throw; the index is unchanged then).
-    void reserveIndexSlot();
+    /// Makes room for `count` more elements in the index (may throw; the index is unchanged
+    /// then).
+    void reserveIndexSlots(std::size_t count);
     /// Links `element` in place of the element indexed under its UUID, if any. Needs no room
-    /// when one is replaced; otherwise call reserveIndexSlot first.
+    /// when one is replaced; otherwise call reserveIndexSlots first.
     void indexLink(ModelElement::Impl* element) noexcept;
 
     // Declared before the index, which refers to it and goes first.

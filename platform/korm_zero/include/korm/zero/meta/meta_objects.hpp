@@ -154,6 +154,8 @@ class KORM_ZERO_EXPORT MetaObjectImpl : public ModelElement::Impl {
     std::unique_ptr<ModelElement::Impl::Storage> createStorage() const override;
     void copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const override;
     void copyStateFromStorage(ModelElement::Impl::Storage const& storage) override;
+    /// Takes the saved state over instead of copying its texts and lists.
+    void moveStateFromStorage(ModelElement::Impl::Storage& storage) noexcept override;
 
   protected:
     MetaObjectImpl(Model const& model, boost::uuids::uuid const& id);
