@@ -3,9 +3,11 @@
 option(ARVEX_BUILD_TESTS "Build the tests" ON)
 option(ARVEX_BUILD_BENCH "Build the benchmarks" ON)
 option(ARVEX_BUILD_EXAMPLES "Build the examples" ON)
+option(ARVEX_BUILD_FUZZERS "Build the libFuzzer harnesses in tests/fuzz (clang only)" OFF)
 option(ARVEX_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
 option(ARVEX_CONCURRENCY_TESTS_ONLY "Build only the concurrency tests (for the ThreadSanitizer build)" OFF)
-set(ARVEX_SANITIZE "" CACHE STRING "Sanitizers to build with: empty, 'address;undefined' or 'thread'")
+set(ARVEX_SANITIZE "" CACHE STRING
+    "Sanitizers to build with: empty, 'address;undefined', 'thread' or, for the fuzzers, 'fuzzer-no-link;address;undefined'")
 
 if(ARVEX_SANITIZE)
     list(JOIN ARVEX_SANITIZE "," _arvex_sanitizers)

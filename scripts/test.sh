@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the sanitizer configuration, runs every
 # test, runs every benchmark once at its smallest size (so none rots; no timing is judged),
-# then builds and runs the concurrency tests under ThreadSanitizer.
+# builds and runs the concurrency tests under ThreadSanitizer, then builds the fuzzers (clang)
+# and runs each over its seed corpus and for FUZZ_SECONDS (20) more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,3 +27,20 @@ if [[ -n $(find tests -name '*.cpp' -path '*concurrency*' -print -quit) ]]; then
     cmake --build --preset tsan -j "$jobs"
     ctest --preset tsan -j "$jobs"
 fi
+
+echo "== fuzzers: the seed corpus, then ${FUZZ_SECONDS:-20} s of fuzzing each =="
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
+for corpus in tests/fuzz/corpus/*/; do
+    name=$(basename "$corpus")
+    echo "-- fuzz_$name"
+    scratch="build/fuzz/corpus/$name"   # new inputs go here, the committed seeds stay as they are
+    mkdir -p "$scratch"
+    log="build/fuzz/fuzz_$name.log"
+    if ! "build/fuzz/tests/fuzz/fuzz_$name" -max_total_time="${FUZZ_SECONDS:-20}" -timeout=10 \
+        -max_len=2048 -print_final_stats=1 "$scratch" "$corpus" >"$log" 2>&1; then
+        cat "$log"
+        exit 1
+    fi
+    grep -E '^stat::number_of_executed_units|^Done' "$log"
+done

@@ -6,6 +6,7 @@
 #include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/uuid_io.hpp>
 #include <string>
+#include <typeinfo>
 #include <utility>
 
 #include "korm/zero/messages.hpp"
@@ -14,6 +15,7 @@
 #include "korm/zero/transaction.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
+#include "korm/zero/zi/value_text.hpp"
 #include "olan/errors.hpp"
 #include "olan/factory/binding_registry.hpp"
 #include "olan/factory/strings.hpp"
@@ -45,9 +47,16 @@ class IdentifiedException : public tarsk::core::except::Exception<M> {
     std::string identifier() const { return this->getId(); }
 };
 
-[[noreturn]] void reportInvalidValue() {
-    kz::reportException(korm0::messages::InvalidValue());
+// Refuses input `index` (0-based; the message counts from 1, as scripts do) of a call.
+[[noreturn]] void reportInvalidInput(std::string const& call, int index, zvArray const* value,
+                                     std::string const& expected) {
+    kz::reportException(
+        korm0::messages::InvalidValue("input " + std::to_string(index + 1) + " of " + call,
+                                      kzi::detail::describeValue(value), expected));
 }
+
+constexpr char const* kCreationInputs =
+    "the optional inputs are a one-element init struct and UUID text, in this order";
 
 }  // namespace
 
@@ -71,6 +80,10 @@ void* nativePointerOf(zvArray const* value, std::string_view className) {
 boost::uuids::uuid uuidOfInput(zvArray const* value) {
     std::u16string const text =
         olan::factory::Marshaler<olan::factory::UnicodeStringPolicy>::FromM(value);
+    if (!tarsk::core::text::isWellFormed(text)) {
+        // No UUID text, like any other text that does not parse.
+        throw boost::bad_lexical_cast(typeid(std::u16string), typeid(boost::uuids::uuid));
+    }
     return boost::lexical_cast<boost::uuids::uuid>(tarsk::core::text::toUtf8(text));
 }
 
@@ -143,10 +156,13 @@ void construct(kz::meta::Class const& metaClass, std::string_view className, int
         } else if (!id) {
             id = kzi::detail::extractUuid(value);
             if (!id) {
-                reportInvalidValue();
+                reportInvalidInput("the constructor of " + std::string(className), i, value,
+                                   korm0::messages::UUID_TEXT_FORM);
             }
         } else {
-            reportInvalidValue();
+            reportInvalidInput("the constructor of " + std::string(className), i, value,
+                               "after the model come at most a one-element init struct and UUID "
+                               "text, in either order");
         }
     }
     if (!builder) {
@@ -171,27 +187,33 @@ CreationInputs creationInputs(kz::Model const& model, kz::meta::Class const& met
                               int inputCount, zvArray const* const* inputs) {
     using kzi::detail::createBuilderFromStructFirst;
     using kzi::detail::extractUuid;
+    std::string const call = "a createInto method making an element of class " +
+                             tarsk::core::text::toUtf8Lossy(kz::meta::qualifiedNameOf(metaClass));
     CreationInputs result;
-    boost::optional<boost::uuids::uuid> id;
+    int uuidInput = -1;
     if (inputCount >= 3) {
         if (!isStruct(inputs[1])) {
-            reportInvalidValue();
+            reportInvalidInput(call, 1, inputs[1], kCreationInputs);
         }
         result.builder = createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
-        id = extractUuid(inputs[2]);
+        uuidInput = 2;
     } else if (inputCount == 2 && isStruct(inputs[1])) {
         result.builder = createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
-        id = kz::ModelElement::Impl::generateNewUuid();
     } else {
         result.builder = metaClass.getClassImpl()->instantiateBuilder(model);
-        id = inputCount == 2
-                 ? extractUuid(inputs[1])
-                 : boost::optional<boost::uuids::uuid>(kz::ModelElement::Impl::generateNewUuid());
+        uuidInput = inputCount == 2 ? 1 : -1;
     }
-    if (!result.builder || !id) {
-        reportInvalidValue();
+    if (!result.builder) {
+        kz::reportException(
+            korm0::messages::NoBuilderForClass(kz::meta::qualifiedNameOf(metaClass)));
     }
-    result.id = *id;
+    if (uuidInput < 0) {
+        result.id = kz::ModelElement::Impl::generateNewUuid();
+    } else if (auto const id = extractUuid(inputs[uuidInput])) {
+        result.id = *id;
+    } else {
+        reportInvalidInput(call, uuidInput, inputs[uuidInput], korm0::messages::UUID_TEXT_FORM);
+    }
     return result;
 }
 

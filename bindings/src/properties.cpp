@@ -4,8 +4,8 @@
 // with validateSelfPointer.
 //
 // UUID text setters catch every standard exception of the conversion (no UUID, text left
-// over, text that is no valid UTF-16) and raise InvalidValue instead, leaving the entry as it
-// was; method inputs, by contrast, let boost::bad_lexical_cast through.
+// over, text that is not well-formed UTF-16) and raise InvalidValue naming the value instead,
+// leaving the entry as it was; method inputs, by contrast, let boost::bad_lexical_cast through.
 
 #include "properties.hpp"
 
@@ -17,6 +17,7 @@
 #include "arvex/utilities/bindings/wrappers.hpp"
 #include "korm/zero/messages.hpp"
 #include "korm/zero/zi/binding.hpp"
+#include "korm/zero/zi/value_text.hpp"
 #include "marshalling.hpp"
 #include "olan/factory/strings.hpp"
 #include "tarsk/core/text.hpp"
@@ -37,13 +38,16 @@ struct ElementReference {
 
 constexpr char const* CollectionType = "korm.zero.Set";
 
-/// The UUID of a property value: InvalidValue for anything but whole UUID text.
-boost::uuids::uuid uuidOfPropertyValue(zvArray const* value) {
+/// The UUID of a value given to `property` ("Key" or "Value"): InvalidValue for anything but
+/// whole UUID text.
+boost::uuids::uuid uuidOfPropertyValue(zvArray const* value, char const* property) {
     try {
         std::string const text = tarsk::core::text::toUtf8(olan::factory::extractString(value));
         return boost::lexical_cast<boost::uuids::uuid>(text);
     } catch (std::exception const&) {
-        kz::reportException(korm0::messages::InvalidValue());
+        kz::reportException(korm0::messages::InvalidValue(
+            std::string("new ") + property, korm::zero::zi::detail::describeValue(value),
+            korm0::messages::UUID_TEXT_FORM));
     }
 }
 
@@ -69,7 +73,7 @@ std::u16string keyOf(Record* entry) {
 
 template <class Record>
 void setKeyOf(Record* entry, zvArray const* value) {
-    entry->setKey(uuidOfPropertyValue(value));
+    entry->setKey(uuidOfPropertyValue(value, "Key"));
 }
 
 template <class Record>
@@ -87,7 +91,7 @@ std::u16string entryValueOf(UUIDMapEntry::Impl* entry) {
 }
 
 void setEntryValueOf(UUIDMapEntry::Impl* entry, zvArray const* value) {
-    entry->setValue(uuidOfPropertyValue(value));
+    entry->setValue(uuidOfPropertyValue(value, "Value"));
 }
 
 olan::Value innerMapOf(UUIDToUUIDMapEntry::Impl* entry) {

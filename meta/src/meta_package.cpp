@@ -177,8 +177,9 @@ void MetaPackageArvex_utilities::weave_arvex_utilities(
         }
         kmeta::Type type = registry->getType(ref.primitive);
         if (type.isEmpty()) {
-            korm::zero::reportException(
-                korm0::messages::InvalidValue(std::u16string(ref.primitive)));
+            korm::zero::reportException(korm0::messages::InvalidValue(
+                "primitive type name", u"\"" + std::u16string(ref.primitive) + u"\"",
+                "no primitive type of that name is registered"));
         }
         return type;
     };

@@ -34,7 +34,8 @@ void reportNotOfClass(kz::ModelElement::Impl const& element, kz::meta::Class con
 }
 
 void reportNoBuilder() {
-    kz::reportException(korm0::messages::InvalidValue(std::u16string(u"(no builder)")));
+    kz::reportException(korm0::messages::InvalidValue("builder of a creation", "<none>",
+                                                      "an element is created by a builder"));
 }
 
 }  // namespace detail

@@ -108,7 +108,7 @@ void Entry::Impl::setKey(boost::uuids::uuid const& key) {
     auto const& meta = CollectionTestMeta::get();
     bool const keyed = holder != nullptr && (feature == meta.map || feature == meta.multi);
     if (keyed && feature == meta.map && holder->map().find(key)) {
-        reportException(korm0::messages::UniquenessConstraint());
+        reportException(korm0::messages::UniquenessConstraint(boost::uuids::to_string(key)));
     }
     Transaction transaction = getModel()->beginTransaction(false);
     if (keyed) {

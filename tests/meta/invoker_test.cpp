@@ -197,22 +197,27 @@ TEST(Invokers, RefusalsComeBeforeAnyChange) {
     M const* const mp = M::getInstance();
     Fixture f;
     std::string const before = f.state();
-    // Wrong argument count, either way.
-    EXPECT_EQ(arvex_test::thrownId([&] {
+    // Wrong argument count, either way; a receiver of another class, and no receiver at all.
+    // Each message names the count or the receiver and says what was wanted.
+    EXPECT_EQ(arvex_test::thrownWhat([&] {
                   f.invoke(mp->UUIDMap_hasKey, args({key(1), key(2)}));
               }),
-              "korm0:messages:InvalidValue");
-    EXPECT_EQ(arvex_test::thrownId([&] { f.invoke(mp->UUIDMap_insertPair, args({key(5)})); }),
-              "korm0:messages:InvalidValue");
-    // A receiver of another class, and no receiver at all.
-    EXPECT_EQ(arvex_test::thrownId([&] {
+              "korm0:messages:InvalidValue: The value 2 is not valid as the argument count of "
+              "operation hasKey: it takes 1.");
+    EXPECT_EQ(arvex_test::thrownWhat([&] { f.invoke(mp->UUIDMap_insertPair, args({key(5)})); }),
+              "korm0:messages:InvalidValue: The value 1 is not valid as the argument count of "
+              "operation insertPair: it takes 2.");
+    EXPECT_EQ(arvex_test::thrownWhat([&] {
                   f.invoke(mp->UUIDMap_insertPair, f.multi, args({key(5), key(6)}));
               }),
-              "korm0:messages:InvalidValue");
-    EXPECT_EQ(arvex_test::thrownId([&] {
+              "korm0:messages:InvalidValue: The value <element of class "
+              "arvex.utilities.UUIDMultiMap> is not valid as the receiver of operation "
+              "insertPair: it is an operation of arvex.utilities.UUIDMap.");
+    EXPECT_EQ(arvex_test::thrownWhat([&] {
                   registry().invoke(mp->UUIDMap_hasKey, kz::ModelElement(), args({key(1)}));
               }),
-              "korm0:messages:InvalidValue");
+              "korm0:messages:InvalidValue: The value <empty handle> is not valid as the "
+              "receiver of operation hasKey: it is an operation of arvex.utilities.UUIDMap.");
     // A valid first argument does not let the call through when the second is no UUID.
     EXPECT_EQ(arvex_test::thrownId([&] {
                   f.invoke(mp->UUIDMap_insertPair, {arg(key(7)), makeValue(true)});

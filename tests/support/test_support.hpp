@@ -70,6 +70,18 @@ std::string thrownId(F&& f) {
     return "";
 }
 
+/// The what() of the standard exception `f` throws ("<message id>: <text>" for a message), or
+/// empty when it throws nothing.
+template <class F>
+std::string thrownWhat(F&& f) {
+    try {
+        f();
+    } catch (std::exception const& e) {
+        return e.what();
+    }
+    return "";
+}
+
 /// Runs `body(i)` on `count` threads that all start at once (each waits until every thread
 /// is running), and joins them.
 template <class Body>

@@ -26,6 +26,7 @@
 #include "korm/zero/meta/standard_types.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
+#include "korm/zero/zi/value_text.hpp"
 #include "korm/zero/zi/wrapper_info.hpp"
 #include "olan/factory/binding_registry.hpp"
 #include "olan/factory/class_info.hpp"
@@ -60,11 +61,12 @@ Interface& interfaceOf(ReferenceCollection& collection) {
 
 korm::zero::Value keyOf(meta::Type const& keyType, zvArray const* text) {
     if (!StandardTypes::is(keyType, StandardTypes::UUID_TYPE)) {
-        invalidValue("a key of type " + meta::asTypeImpl(keyType)->getQualifiedName8());
+        invalidValue("key type", meta::qualifiedNameOf(keyType),
+                     "this view reads keys as UUID text");
     }
     boost::optional<boost::uuids::uuid> const id = detail::extractUuid(text);
     if (!id) {
-        invalidValue("key text (a UUID is expected)");
+        invalidValue("key", detail::describeValue(text), korm0::messages::UUID_TEXT_FORM);
     }
     return detail::makeUuidValue(*id);
 }
@@ -73,8 +75,12 @@ Value keyTexts(std::vector<korm::zero::Value> const& keys) {
     std::vector<std::u16string> texts;
     texts.reserve(keys.size());
     for (korm::zero::Value const& key : keys) {
-        if (!StandardTypes::is(key.getType(), StandardTypes::UUID_TYPE) || !key.hasData()) {
-            invalidValue("a key that is no UUID");
+        if (!StandardTypes::is(key.getType(), StandardTypes::UUID_TYPE)) {
+            invalidValue("key type", meta::qualifiedNameOf(key.getType()),
+                         "this view shows keys as UUID text");
+        }
+        if (!key.hasData()) {
+            invalidValue("key", "<no data>", "this view shows keys as UUID text");
         }
         texts.push_back(uuidText(*static_cast<boost::uuids::uuid const*>(key.getPayload())));
     }
@@ -127,7 +133,8 @@ void at(int& outputCount, Value* outputs, int inputCount, zvArray const* const* 
     zvArray const* const position = inputs[1];
     if ((zvGetClassCode(position) & ~zvFlagLent) != zvCodeDouble ||
         zvGetElementCount(position) != 1 || !(zvGetDouble(position, 0) >= 1)) {
-        invalidValue("a position (a number from 1 is expected)");
+        invalidValue("position", detail::describeValue(position),
+                     "a position is one number, counting from 1");
     }
     double const index = zvGetDouble(position, 0) - 1;
     ModelElement const element = index < static_cast<double>(sequence.genericSize())

@@ -78,8 +78,10 @@ class FunctionGetter final : public olan::factory::impl::PropertyGetter {
 void addReadOnlyProperty(olan::COSClassDefinition& definition, std::string name,
                          GetterFunction getter, std::string type);
 
-/// Raises korm0:messages:InvalidValue naming `what`.
-[[noreturn]] void invalidValue(std::string const& what);
+/// Raises korm0:messages:InvalidValue: what was refused, the refused value and what would have
+/// been valid.
+[[noreturn]] void invalidValue(std::string const& what, korm0::messages::Argument value,
+                               std::string const& expected);
 
 /// The element bound to input 0 (an object of "korm.zero.ModelElement" or a subclass), with a
 /// reference; raises the host's InvalidHandle for anything else.

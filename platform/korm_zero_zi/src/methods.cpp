@@ -13,8 +13,9 @@ void addReadOnlyProperty(olan::COSClassDefinition& definition, std::string name,
         std::move(name), "", 0, new FunctionGetter(getter, std::move(type))));
 }
 
-void invalidValue(std::string const& what) {
-    reportException(korm0::messages::InvalidValue(what));
+void invalidValue(std::string const& what, korm0::messages::Argument value,
+                  std::string const& expected) {
+    reportException(korm0::messages::InvalidValue(what, std::move(value), expected));
 }
 
 ModelElement selfElement(int inputCount, zvArray const* const* inputs) {

@@ -27,10 +27,12 @@
 #include "korm/zero/transaction.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
+#include "korm/zero/zi/value_text.hpp"
 #include "olan/factory/binding_registry.hpp"
 #include "olan/factory/class_info.hpp"
 #include "olan/factory/strings.hpp"
 #include "olan/interned.hpp"
+#include "tarsk/core/text.hpp"
 
 namespace korm::zero::zi {
 
@@ -101,7 +103,10 @@ void beginTransaction(int& outputCount, Value*, int inputCount, zvArray const* c
 
 Transaction innermost(HostModel& record) {
     if (record.open.empty()) {
-        internal::invalidValue("commit or rollback without an open transaction");
+        internal::invalidValue("count of open transactions of model \"" +
+                                   tarsk::core::text::toUtf8Lossy(record.model->getName()) + "\"",
+                               std::int64_t{0},
+                               "commit and rollback end the innermost one opened through the host");
     }
     Transaction transaction = std::move(record.open.back());
     record.open.pop_back();
@@ -146,7 +151,8 @@ void findElement(int& outputCount, Value* outputs, int inputCount, zvArray const
     HostModel& record = self(inputCount, inputs);
     boost::optional<boost::uuids::uuid> const id = detail::extractUuid(inputs[1]);
     if (!id) {
-        internal::invalidValue("UUID text of findElement");
+        internal::invalidValue("element UUID", detail::describeValue(inputs[1]),
+                               korm0::messages::UUID_TEXT_FORM);
     }
     ModelElement const found = record.model.findElement(*id);
     internal::setOutput(outputCount, outputs, bindElement(found.getImpl(), ModelElementClassName));

@@ -8,6 +8,7 @@
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/standard_types.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
+#include "korm/zero/zi/value_text.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero::zi::detail {
@@ -22,6 +23,9 @@ std::string fieldText(meta::Class::Impl const& type, std::string const& field) {
     return "field \"" + field + "\" of an init struct of " + type.getQualifiedName8();
 }
 
+constexpr char const* kContainmentForm =
+    "a containment takes a struct array or a cell of struct arrays";
+
 using BuilderList = std::vector<std::unique_ptr<ModelElement::Builder>>;
 
 // The nested builders a containment field gives: one per element of a struct array, or of
@@ -31,7 +35,7 @@ BuilderList nestedBuilders(zvArray const* value, Model const& model, meta::Class
     BuilderList builders;
     auto addAll = [&](zvArray const* structs) {
         if (structs == nullptr || classCode(structs) != zvCodeStruct) {
-            internal::invalidValue(what);
+            internal::invalidValue(what, describeValue(structs), kContainmentForm);
         }
         for (std::size_t i = 0, n = zvGetElementCount(structs); i < n; ++i) {
             builders.push_back(createBuilderFromStruct(structs, i, model, type));
@@ -54,7 +58,7 @@ void giveField(ModelElement::Builder& builder, meta::Property const& property, z
     if (StandardTypes::is(type, StandardTypes::UUID_TYPE) && !record.isMany()) {
         boost::optional<boost::uuids::uuid> const id = extractUuid(value);
         if (!id) {
-            internal::invalidValue(what);
+            internal::invalidValue(what, describeValue(value), korm0::messages::UUID_TEXT_FORM);
         }
         builder.setOrAdd(property, makeUuidValue(*id));
         return;
@@ -62,14 +66,17 @@ void giveField(ModelElement::Builder& builder, meta::Property const& property, z
     if (record.isContainment() && meta::asClassImpl(type) != nullptr) {
         BuilderList nested = nestedBuilders(value, model, meta::Class(type.getImpl()), what);
         if (!record.isMany() && nested.size() > 1) {
-            internal::invalidValue(what);
+            internal::invalidValue("number of structs given to " + what,
+                                   static_cast<std::int64_t>(nested.size()),
+                                   "it holds one element");
         }
         for (auto& child : nested) {
             builder.setOrAdd(property, child);
         }
         return;
     }
-    internal::invalidValue(what);
+    internal::invalidValue(what, describeValue(value),
+                           "an init struct sets only UUID properties and containments");
 }
 
 }  // namespace
@@ -80,11 +87,15 @@ std::unique_ptr<ModelElement::Builder> createBuilderFromStruct(zvArray const* va
                                                                meta::Class const& metaClass) {
     meta::Class::Impl const* const type = meta::asClassImpl(metaClass);
     if (type == nullptr) {
-        internal::invalidValue("an init struct for no class");
+        internal::invalidValue("class of an init struct", "<none>",
+                               "an init struct fills a builder of a class");
     }
     if (value == nullptr || classCode(value) != zvCodeStruct || index >= zvGetElementCount(value)) {
-        internal::invalidValue("init value of " + type->getQualifiedName8() +
-                               " (a struct is expected)");
+        internal::invalidValue("init value of " + type->getQualifiedName8(), describeValue(value),
+                               "an init value is a struct" +
+                                   (value != nullptr && classCode(value) == zvCodeStruct
+                                        ? " array with an element " + std::to_string(index + 1)
+                                        : std::string()));
     }
     std::unique_ptr<ModelElement::Builder> builder = type->instantiateBuilder(model);
     if (!builder) {
@@ -99,7 +110,8 @@ std::unique_ptr<ModelElement::Builder> createBuilderFromStruct(zvArray const* va
         std::string const what = fieldText(*type, name);
         meta::Property const property = type->findProperty(tarsk::core::text::toUtf16(name));
         if (property.isEmpty()) {
-            internal::invalidValue(what);
+            internal::invalidValue("field name of an init struct of " + type->getQualifiedName8(),
+                                   "\"" + name + "\"", "the class has no property of that name");
         }
         giveField(*builder, property, fieldValue, model, what);
     }
@@ -112,7 +124,9 @@ std::unique_ptr<ModelElement::Builder> createBuilderFromStructFirst(zvArray cons
                                                                     meta::Class const& metaClass) {
     if (value != nullptr && classCode(value) == zvCodeCell) {
         if (index >= zvGetElementCount(value)) {
-            internal::invalidValue("init cell without element " + std::to_string(index));
+            internal::invalidValue(
+                "position in an init cell", static_cast<std::int64_t>(index + 1),
+                "the cell holds " + std::to_string(zvGetElementCount(value)) + " elements");
         }
         return createBuilderFromStruct(zvGetCell(value, index), 0, model, metaClass);
     }

@@ -8,6 +8,7 @@
 #include "olan/errors.hpp"
 #include "olan/object.hpp"
 #include "state.hpp"
+#include "tarsk/core/except/exception.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace {
@@ -17,6 +18,16 @@ namespace errors = olan::errors;
 
 // Owns a fresh array until it is handed out, so that a failure while filling it leaks nothing.
 using Fresh = std::unique_ptr<zvArray, void (*)(zvArray*)>;
+
+// The result of a text conversion; text that is not well-formed is the host's error.
+template <class Convert>
+auto converted(Convert convert) {
+    try {
+        return convert();
+    } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const& e) {
+        raiseHostError(errors::IllFormedText, e.getText());
+    }
+}
 
 Fresh fresh(int code, std::vector<std::size_t> dims) {
     if (dims.size() < 2) {
@@ -167,7 +178,7 @@ zvArray* zvCreateString_UTF16(std::u16string_view text) {
 }
 
 zvArray* zvCreateString_UTF8(std::string_view text) {
-    return zvCreateString_UTF16(tarsk::core::text::toUtf16(text));
+    return zvCreateString_UTF16(converted([&] { return tarsk::core::text::toUtf16(text); }));
 }
 
 zvArray* zvCreateCellArray(int ndims, const std::size_t* dims) {
@@ -264,7 +275,8 @@ std::u16string zvGetString_UTF16(const zvArray* array) {
 }
 
 std::string zvGetString_UTF8(const zvArray* array) {
-    return tarsk::core::text::toUtf8(zvGetString_UTF16(array));
+    std::u16string const text = zvGetString_UTF16(array);
+    return converted([&] { return tarsk::core::text::toUtf8(text); });
 }
 
 const zvArray* zvGetCell(const zvArray* cell, std::size_t index) {

@@ -39,6 +39,7 @@ struct Catalogue {
         {std::string(errors::IndexOutOfRange), "Index exceeds the array's elements."},
         {std::string(errors::InvalidDimensions), "Invalid array dimensions."},
         {std::string(errors::LentArray), "An array lent to a call belongs to its caller."},
+        {std::string(errors::IllFormedText), "The text is not well-formed Unicode."},
     };
     std::vector<host::ErrorIdentifier> identifiers;
 };

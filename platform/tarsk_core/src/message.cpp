@@ -21,7 +21,9 @@ std::string toText(MessageArgument const& argument) {
     struct Visitor {
         std::string operator()(std::int64_t value) const { return std::to_string(value); }
         std::string operator()(std::string const& value) const { return value; }
-        std::string operator()(std::u16string const& value) const { return text::toUtf8(value); }
+        std::string operator()(std::u16string const& value) const {
+            return text::toUtf8Lossy(value);
+        }
     };
     return std::visit(Visitor{}, argument);
 }

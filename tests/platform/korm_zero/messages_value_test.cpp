@@ -16,24 +16,37 @@ using tarsk::core::except::Exception;
 
 TEST(Messages, ExceptionsCarryIdArgumentsAndAnEnglishText) {
     try {
-        reportException(korm0::messages::UniquenessConstraint(u"k\u00e9y", std::int64_t{42}));
+        reportException(korm0::messages::UniquenessConstraint(u"k\u00e9y"));
     } catch (std::exception const& e) {
         EXPECT_STREQ(e.what(),
                      "korm0:messages:UniquenessConstraint: The value k\xc3\xa9y is already taken; "
-                     "it must be unique. (42)");
+                     "it must be unique.");
         auto const* message = dynamic_cast<korm0::messages::UniquenessConstraint const*>(&e);
         ASSERT_NE(message, nullptr);
         EXPECT_EQ(message->getComponent(), "korm0:messages");
         EXPECT_EQ(message->getKey(), "UniquenessConstraint");
-        ASSERT_EQ(message->getArguments().size(), 2U);
+        ASSERT_EQ(message->getArguments().size(), 1U);
         EXPECT_EQ(std::get<std::u16string>(message->getArguments()[0]), u"k\u00e9y");
-        EXPECT_EQ(std::get<std::int64_t>(message->getArguments()[1]), 42);
     }
-    EXPECT_THROW(reportException(korm0::messages::InvalidValue("x")),
+    EXPECT_THROW(reportException(korm0::messages::InvalidValue("count", std::int64_t{3}, "x")),
                  Exception<korm0::messages::InvalidValue>);
-    EXPECT_EQ(korm0::messages::InvalidValue("x").getText(), "The value x is not valid here.");
     EXPECT_EQ(korm0::messages::CannotModifyProxy().getText(),
               "An unresolved reference (proxy) cannot be modified.");
+}
+
+// A message is made with exactly as many arguments as its text has placeholders, so none can
+// reach a user with a hole in it; text arguments that are not well-formed UTF-16 still show,
+// with U+FFFD in place of each stray code unit.
+TEST(Messages, AreMadeWithEveryArgumentTheirTextNames) {
+    using korm0::messages::InvalidValue;
+    static_assert(!std::is_default_constructible_v<InvalidValue>);
+    static_assert(!std::is_constructible_v<InvalidValue, std::string>);
+    static_assert(!std::is_default_constructible_v<korm0::messages::UniquenessConstraint>);
+    static_assert(std::is_default_constructible_v<korm0::messages::CannotModifyProxy>);
+    EXPECT_EQ(InvalidValue("argument count", std::int64_t{3}, "it takes 1").getText(),
+              "The value 3 is not valid as the argument count: it takes 1.");
+    EXPECT_EQ(InvalidValue("key", std::u16string{u'"', u'a', 0xDC00, u'"'}, "no").getText(),
+              "The value \"a\xef\xbf\xbd\" is not valid as the key: no.");
 }
 
 // A payload type whose operations count what they do.

@@ -28,7 +28,8 @@ class AddWeightInvoker : public meta::AbstractMethodInvoker {
                                   std::vector<Value> const& arguments) override {
         auto* node = dynamic_cast<TestNode::Impl*>(receiver.getImpl());
         if (node == nullptr || arguments.size() != 1 || !arguments[0].hasData()) {
-            reportException(messages::InvalidValue(std::int64_t(arguments.size())));
+            reportException(messages::InvalidValue("argument count of addWeight",
+                                                   std::int64_t(arguments.size()), "it takes 1"));
         }
         auto const& delta = *static_cast<boost::uuids::uuid const*>(arguments[0].getPayload());
         node->setWeight(node->getWeight() + delta.data[0]);

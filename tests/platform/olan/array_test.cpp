@@ -27,6 +27,13 @@ TEST(HostArrays, StringsKeepUtf16CodeUnitsIncludingSurrogatePairs) {
     EXPECT_EQ(zvGetElementCount(empty.get()), 0u);
     EXPECT_TRUE(zvIsEmpty(empty.get()));
     EXPECT_EQ(zvGetString_UTF16(empty.get()), u"");
+
+    // Any code units are kept, but only well-formed text has a UTF-8 form: the rest is refused
+    // as the host's error, never passed off as some other text.
+    Value const stray = str(std::u16string{u'a', char16_t(0xDC00)});
+    EXPECT_EQ(zvGetElementCount(stray.get()), 2u);
+    EXPECT_HOST_ERROR(zvGetString_UTF8(stray.get()), olan::errors::IllFormedText);
+    EXPECT_HOST_ERROR(Value(zvCreateString_UTF8("a\xff")), olan::errors::IllFormedText);
 }
 
 TEST(HostArrays, ElementCountIsTheProductOfAllDimensions) {

@@ -103,7 +103,8 @@ void MetaObjectImpl::moveTo(MetaObjectImpl* owner) {
     }
     Model const model = getModel();
     if (!model) {
-        reportException(korm0::messages::InvalidValue(identifier()));
+        reportException(korm0::messages::InvalidValue("meta object to move", identifier(),
+                                                      "it no longer belongs to the meta model"));
     }
     Transaction transaction = model->beginTransaction(true);
     if (owner != nullptr) {

@@ -23,12 +23,14 @@ boost::uuids::uuid parseUuid(std::string const& text) {
     // hyphens, which identities written as constants never need.
     if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' ||
         text[23] != '-') {
-        reportException(korm0::messages::InvalidValue(text));
+        reportException(korm0::messages::InvalidValue(
+            "UUID text of a meta object", "\"" + text + "\"", korm0::messages::UUID_TEXT_FORM));
     }
     try {
         return boost::uuids::string_generator()(text);
     } catch (std::runtime_error const&) {
-        reportException(korm0::messages::InvalidValue(text));
+        reportException(korm0::messages::InvalidValue(
+            "UUID text of a meta object", "\"" + text + "\"", korm0::messages::UUID_TEXT_FORM));
     }
 }
 
@@ -124,8 +126,15 @@ Argument AbstractMetaPackage::createArgument(std::u16string const& name,
 }
 
 void AbstractMetaPackage::setPropertyIndex(Property const& property, int index) {
-    if (property.isEmpty() || index < 0) {
-        reportException(korm0::messages::InvalidValue(std::int64_t{index}));
+    if (property.isEmpty()) {
+        reportException(korm0::messages::InvalidValue("property given an index", "<empty handle>",
+                                                      "an index is set on a property"));
+    }
+    if (index < 0) {
+        reportException(korm0::messages::InvalidValue(
+            "index of property " +
+                tarsk::core::text::toUtf8Lossy(property.getPropertyImpl()->getName()),
+            std::int64_t{index}, "indices start at 0"));
     }
     property.getPropertyImpl()->setIndex(static_cast<std::size_t>(index));
 }

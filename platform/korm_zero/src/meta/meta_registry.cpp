@@ -230,6 +230,9 @@ Type MetaRegistry::getType(std::u16string const& name) const {
     if (auto const it = m_state->primitives.find(name); it != m_state->primitives.end()) {
         return it->second;
     }
+    if (!tarsk::core::text::isWellFormed(name)) {
+        return Type();  // names no type; its conversion would be refused
+    }
     auto const it = m_state->byQualifiedName.find(tarsk::core::text::toUtf8(name));
     return it != m_state->byQualifiedName.end() ? it->second : Type();
 }

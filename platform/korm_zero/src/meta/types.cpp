@@ -107,7 +107,9 @@ void Class::Impl::setSuperclass(Class const& superclass) {
         return;
     }
     if (!superclass.isEmpty() && superclass.getClassImpl()->conformsTo(Class(this))) {
-        reportException(korm0::messages::InvalidValue(superclass->identifier()));
+        reportException(korm0::messages::InvalidValue(
+            "superclass of " + getQualifiedName8(), superclass->identifier(),
+            "it conforms to this class already, so the classes would make a cycle"));
     }
     Change change(*this);
     change.state().superclasses = std::move(wanted);
@@ -121,7 +123,9 @@ void Class::Impl::addSuperclass(Class const& superclass) {
         return;
     }
     if (superclass.getClassImpl()->conformsTo(Class(this))) {
-        reportException(korm0::messages::InvalidValue(superclass->identifier()));
+        reportException(korm0::messages::InvalidValue(
+            "superclass of " + getQualifiedName8(), superclass->identifier(),
+            "it conforms to this class already, so the classes would make a cycle"));
     }
     Change change(*this);
     change.state().superclasses.push_back(superclass);
@@ -252,7 +256,9 @@ void Package::Impl::setParentPackage(Package const& parent) {
     for (auto const* p = parent.getPackageImpl(); p != nullptr;
          p = static_cast<Package::Impl const*>(p->basicContainer())) {
         if (p == this) {
-            reportException(korm0::messages::InvalidValue(parent->identifier()));
+            reportException(korm0::messages::InvalidValue(
+                "parent of package " + tarsk::core::text::toUtf8Lossy(getName()),
+                parent->identifier(), "the package would then contain itself"));
         }
     }
     moveTo(parent.getPackageImpl());

@@ -46,6 +46,7 @@ inline constexpr std::string_view WrongClass = "Zolmar:array:WrongClass";
 inline constexpr std::string_view IndexOutOfRange = "Zolmar:array:IndexOutOfRange";
 inline constexpr std::string_view InvalidDimensions = "Zolmar:array:InvalidDimensions";
 inline constexpr std::string_view LentArray = "Zolmar:array:LentArray";
+inline constexpr std::string_view IllFormedText = "Zolmar:array:IllFormedText";
 inline constexpr std::string_view NativeError = "Zolmar:native:Error";
 }  // namespace errors
 

@@ -54,7 +54,8 @@ OLAN_EXPORT zvArray* zvCreateEmpty();
 OLAN_EXPORT zvArray* zvCreateLogical(bool value);
 /// A 1-by-n char array holding the UTF-16 code units of `text` (1-by-0 for empty text).
 OLAN_EXPORT zvArray* zvCreateString_UTF16(std::u16string_view text);
-/// As zvCreateString_UTF16 of the UTF-16 form of the UTF-8 `text`.
+/// As zvCreateString_UTF16 of the UTF-16 form of the UTF-8 `text`; Zolmar:array:IllFormedText
+/// when `text` is not well-formed UTF-8.
 OLAN_EXPORT zvArray* zvCreateString_UTF8(std::string_view text);
 /// A cell array with every cell unset (read back as null); `ndims` >= 2.
 OLAN_EXPORT zvArray* zvCreateCellArray(int ndims, const std::size_t* dims);
@@ -92,7 +93,7 @@ OLAN_EXPORT bool zvGetLogical(const zvArray* array, std::size_t index);
 OLAN_EXPORT const char16_t* zvGetChars(const zvArray* array);
 /// The text of a char array.
 OLAN_EXPORT std::u16string zvGetString_UTF16(const zvArray* array);
-/// The text of a char array as UTF-8.
+/// The text of a char array as UTF-8; Zolmar:array:IllFormedText when it is not well-formed.
 OLAN_EXPORT std::string zvGetString_UTF8(const zvArray* array);
 
 /// Cell `index` of a cell array, or null when unset. Borrowed.

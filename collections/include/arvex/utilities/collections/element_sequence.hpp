@@ -61,7 +61,9 @@ class ElementSequence : public TypedReferenceCollection<X, std::vector<X>> {
         }
         void genericSetAt(std::size_t index, ModelElement const& element) override {
             if (index >= m_sequence.size()) {
-                reportException(korm0::messages::InvalidValue(static_cast<std::int64_t>(index)));
+                reportException(korm0::messages::InvalidValue(
+                    "position to set", static_cast<std::int64_t>(index),
+                    "the sequence holds " + std::to_string(m_sequence.size()) + " elements"));
             }
             if (element) {
                 collection_support::checkCompatibleType(element.getImpl(), X::metaClass());

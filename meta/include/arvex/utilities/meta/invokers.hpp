@@ -21,6 +21,7 @@
 
 #include <boost/optional.hpp>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -34,6 +35,7 @@
 #include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/model_element.hpp"
 #include "korm/zero/value.hpp"
+#include "tarsk/core/text.hpp"
 
 namespace korm::zero::meta {
 
@@ -48,21 +50,38 @@ class InvokerImpl : public AbstractMethodInvoker {
     boost::optional<Value> invoke(ModelElement const& receiver,
                                   std::vector<Value> const& arguments) override {
         if (arguments.size() != sizeof...(Args)) {
-            reportException(korm0::messages::InvalidValue(std::to_string(arguments.size()) +
-                                                          " arguments for an operation taking " +
-                                                          std::to_string(sizeof...(Args))));
+            reportException(
+                korm0::messages::InvalidValue("argument count of operation " + operationName(),
+                                              static_cast<std::int64_t>(arguments.size()),
+                                              "it takes " + std::to_string(sizeof...(Args))));
         }
         auto* const record = dynamic_cast<Impl*>(receiver.getImpl());
         if (record == nullptr) {
-            reportException(korm0::messages::InvalidValue(receiver.isEmpty()
-                                                              ? std::string("an empty receiver")
-                                                              : "a receiver of another class"));
+            reportException(korm0::messages::InvalidValue(
+                "receiver of operation " + operationName(), receiverText(receiver),
+                "it is an operation of " + ownerName()));
         }
         ModelElement const held(record);  // keeps the receiver alive through the call
         return call(*record, arguments, std::index_sequence_for<Args...>{});
     }
 
   private:
+    std::string operationName() const {
+        return tarsk::core::text::toUtf8Lossy(m_operation.getOperationImpl()->getName());
+    }
+    std::string ownerName() const {
+        return tarsk::core::text::toUtf8Lossy(
+            qualifiedNameOf(m_operation.getOperationImpl()->getOwningType()));
+    }
+    static std::string receiverText(ModelElement const& receiver) {
+        if (receiver.isEmpty()) {
+            return "<empty handle>";
+        }
+        return "<element of class " +
+               tarsk::core::text::toUtf8Lossy(qualifiedNameOf(receiver.getImpl()->getMetaClass())) +
+               ">";
+    }
+
     template <std::size_t... I>
     boost::optional<Value> call(Impl& record, std::vector<Value> const& arguments,
                                 std::index_sequence<I...>) {

@@ -7,6 +7,8 @@
 // Each type's constructor takes the message arguments (integers, 8-bit strings, UTF-16
 // strings) in the order of its English text, which is the framework's default catalogue entry.
 
+#include <algorithm>
+#include <cstddef>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -29,15 +31,31 @@ class KORM_ZERO_EXPORT Korm0Message : public tarsk::core::except::Message {
         : Message(COMPONENT, key, pattern, std::move(args)) {}
 };
 
-// A message type: Name(args...) with its key "Name" and its English text.
+/// The number of arguments a pattern takes: one more than its highest "{n}".
+consteval std::size_t argumentCount(std::string_view pattern) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i + 2 < pattern.size(); ++i) {
+        if (pattern[i] == '{' && pattern[i + 1] >= '0' && pattern[i + 1] <= '9' &&
+            pattern[i + 2] == '}') {
+            count = std::max(count, static_cast<std::size_t>(pattern[i + 1] - '0') + 1);
+        }
+    }
+    return count;
+}
+
+// A message type: Name(args...) with its key "Name" and its English text. It is constructed
+// with exactly as many arguments as its text has placeholders, so that no message can reach a
+// user with a placeholder left unfilled.
 #define KORM0_DEFINE_MESSAGE(Name, Pattern)                                                  \
     class KORM_ZERO_EXPORT Name : public Korm0Message {                                      \
       public:                                                                                \
         static constexpr std::string_view KEY = #Name;                                       \
         static constexpr std::string_view PATTERN = Pattern;                                 \
-        Name() : Korm0Message(KEY, PATTERN, {}) {}                                           \
+        static constexpr std::size_t ARGUMENTS = argumentCount(Pattern);                     \
+        template <std::size_t N = ARGUMENTS>                                                 \
+        requires(N == 0) Name() : Korm0Message(KEY, PATTERN, {}) {}                          \
         template <class... A>                                                                \
-        requires(sizeof...(A) > 0 &&                                                         \
+        requires(sizeof...(A) == ARGUMENTS && sizeof...(A) > 0 &&                            \
                  (std::is_constructible_v<Argument, A&&> && ...)) explicit Name(A&&... args) \
             : Korm0Message(KEY, PATTERN, {Argument(std::forward<A>(args))...}) {}            \
     }
@@ -55,7 +73,13 @@ KORM0_DEFINE_MESSAGE(CannotAddSecondObject,
                      "The element is already held and cannot be added "
                      "a second time.");
 KORM0_DEFINE_MESSAGE(CannotAddNonExistentObject, "An empty or destroyed element cannot be added.");
-KORM0_DEFINE_MESSAGE(InvalidValue, "The value {0} is not valid here.");
+// The role of the refused value, the value itself (a number, quoted text, or a <description>)
+// and what would have been valid, e.g. "The value 3 is not valid as the argument count of
+// operation hasKey: it takes 1."
+KORM0_DEFINE_MESSAGE(InvalidValue, "The value {1} is not valid as the {0}: {2}.");
+/// The form of UUID text, as InvalidValue states it for text that is no UUID.
+inline constexpr char const* UUID_TEXT_FORM =
+    "UUID text is 32 hexadecimal digits with hyphens after the 8th, 12th, 16th and 20th";
 KORM0_DEFINE_MESSAGE(CannotCreateWithoutModel, "An element cannot be created without a model.");
 KORM0_DEFINE_MESSAGE(CannotModifyRemovedElement,
                      "Element {0} is no longer part of a model (it was destroyed, its creation "

@@ -19,7 +19,8 @@ namespace korm::zero::zi::detail {
 /// The UUID of a host char array holding UUID text: 32 hexadecimal digits in either case with
 /// hyphens after the 8th, 12th, 16th and 20th digit, the whole text consumed (Boost.Uuid stream
 /// input through lexical_cast). Empty for anything else: null, an array of another class, text
-/// that is no UUID or has characters left over.
+/// that is no UUID or has characters left over, and text that is not well-formed UTF-16 (it is
+/// refused, never read as the text that remains without its stray code units).
 KORM_ZERO_ZI_EXPORT boost::optional<boost::uuids::uuid> extractUuid(zvArray const* value);
 
 /// A framework value carrying one UUID, of the primitive type "UUID": the payload is a

@@ -7,6 +7,7 @@
 #include "korm/zero/zi/empty_parent_package.hpp"
 #include "korm/zero/zi/export.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
+#include "korm/zero/zi/value_text.hpp"
 #include "korm/zero/zi/wrapper_info.hpp"
 
 namespace korm::zero::zi {
