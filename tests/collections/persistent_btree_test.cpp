@@ -5,6 +5,8 @@
 
 #include "arvex/utilities/collections/persistent_btree.hpp"
 
+#include "allocation_faults.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,35 +19,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// ---- allocation failure on demand --------------------------------------------------------
-
-namespace {
-// Allocations left before one fails on this thread; negative: none fails.
-thread_local long g_allocationsLeft = -1;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (g_allocationsLeft == 0) {
-        throw std::bad_alloc();
-    }
-    if (g_allocationsLeft > 0) {
-        --g_allocationsLeft;
-    }
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    return p;
-}
-
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace arvex::utilities::collections {
 namespace {
@@ -397,17 +370,32 @@ struct Fragile {
 
 // Runs `edit` with its n-th allocation (or copy) failing, n = 0, 1, ..., until it succeeds;
 // after each failure both trees must equal their references. Answers the failure points.
+// Arms a failure after `n` successful steps (copies or allocations); a negative `n` disarms.
+using ArmFailure = void (*)(long n);
+
+void armCopyFailure(long n) {
+    g_copiesLeft = n;
+}
+
+void armAllocation(long n) {
+    if (n < 0) {
+        faults::disarmAllocationFailure();
+    } else {
+        faults::armAllocationFailure(n + 1);
+    }
+}
+
 template <class Tree, class Reference, class Edit>
-int failEachStep(long& countdown, Tree& tree, Tree const& other, Reference const& reference,
+int failEachStep(ArmFailure arm, Tree& tree, Tree const& other, Reference const& reference,
                  Edit edit) {
     for (int n = 0;; ++n) {
-        countdown = n;
+        arm(n);
         try {
             edit();
-            countdown = -1;
+            arm(-1);
             return n;
         } catch (std::exception const&) {
-            countdown = -1;
+            arm(-1);
         }
         EXPECT_TRUE(same(tree, reference)) << "after failure " << n;
         EXPECT_TRUE(same(other, reference)) << "after failure " << n;
@@ -415,7 +403,7 @@ int failEachStep(long& countdown, Tree& tree, Tree const& other, Reference const
 }
 
 template <class Tree>
-void failuresLeaveTheTreeAsItWas(long& countdown) {
+void failuresLeaveTheTreeAsItWas(ArmFailure arm) {
     std::multimap<Fragile, Fragile> reference;
     Tree tree;
     for (int i = 0; i < 120; ++i) {
@@ -427,13 +415,12 @@ void failuresLeaveTheTreeAsItWas(long& countdown) {
         Tree const other = tree;  // every node shared: each edit must copy its path
         int const key = (round * 7) % 41;
         if (round % 2 == 0) {
-            points += failEachStep(countdown, tree, other, reference,
+            points += failEachStep(arm, tree, other, reference,
                                    [&] { tree.emplace_hint(tree.end(), key, 1000 + round); });
             reference.emplace_hint(reference.end(), key, 1000 + round);
         } else {
             std::size_t const at = static_cast<std::size_t>(round) % reference.size();
-            points +=
-                failEachStep(countdown, tree, other, reference, [&] { tree.erase(nth(tree, at)); });
+            points += failEachStep(arm, tree, other, reference, [&] { tree.erase(nth(tree, at)); });
             reference.erase(nth(reference, at));
         }
         ASSERT_TRUE(same(tree, reference));
@@ -442,11 +429,11 @@ void failuresLeaveTheTreeAsItWas(long& countdown) {
 }
 
 TEST(PersistentBTreeTest, FailedCopyOfAKeyOrValueLeavesTheTreeAsItWas) {
-    failuresLeaveTheTreeAsItWas<SmallMultimap<Fragile, Fragile>>(g_copiesLeft);
+    failuresLeaveTheTreeAsItWas<SmallMultimap<Fragile, Fragile>>(&armCopyFailure);
 }
 
 TEST(PersistentBTreeTest, FailedAllocationLeavesTheTreeAsItWas) {
-    failuresLeaveTheTreeAsItWas<SmallMultimap<Fragile, Fragile>>(g_allocationsLeft);
+    failuresLeaveTheTreeAsItWas<SmallMultimap<Fragile, Fragile>>(&armAllocation);
 }
 
 TEST(PersistentBTreeTest, EqualityComparesContentsNotSharing) {

@@ -1,4 +1,5 @@
-// The replaced global allocation functions of the fault-test program. Every form of operator
+// The replaced global allocation functions of the test programs that fail allocations on
+// demand (the fault sweeps, the persistent tree). Every form of operator
 // new counts down the armed allocations; the failing one throws std::bad_alloc (the nothrow
 // forms return null). Memory comes from malloc, so the sanitizers still see every block.
 
