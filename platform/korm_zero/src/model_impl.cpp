@@ -547,11 +547,7 @@ void Model::Impl::commitOutermost() {
         boost::optional<ModelChangeEvent> event;
         if (!m_listeners.empty()) {
             try {
-                std::vector<ModelElement::Impl*> destroyed;
-                for (auto const& entry : step->destroyed) {
-                    destroyed.push_back(entry.element);
-                }
-                event = makeEvent(ModelChangeEvent::Cause::COMMIT, *step, step->created, destroyed);
+                event = makeEvent(ModelChangeEvent::Cause::COMMIT, *step);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -602,17 +598,20 @@ std::unique_ptr<Storage> Model::Impl::pruneChain(std::unique_ptr<Storage> chain,
     return chain;
 }
 
-ModelChangeEvent Model::Impl::makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step,
-                                        std::vector<ModelElement::Impl*> const& created,
-                                        std::vector<ModelElement::Impl*> const& destroyed) {
+// The listeners' event of a commit, undo or redo of `step`. Undo brings back what the step
+// destroyed and removes what it created; commit and redo do the reverse.
+ModelChangeEvent Model::Impl::makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step) {
     ModelChangeEvent event;
     event.cause = cause;
     event.model = Model(this);
-    for (auto* element : created) {
-        event.created.emplace_back(element);
+    bool const undoing = cause == ModelChangeEvent::Cause::UNDO;
+    auto& stepDestroyed = undoing ? event.created : event.destroyed;
+    auto& stepCreated = undoing ? event.destroyed : event.created;
+    for (auto const& entry : step.destroyed) {
+        stepDestroyed.emplace_back(entry.element);
     }
-    for (auto* element : destroyed) {
-        event.destroyed.emplace_back(element);
+    for (auto* element : step.created) {
+        stepCreated.emplace_back(element);
     }
     for (auto const& changed : step.changed) {
         auto changes = changed.element->createChanges();
@@ -668,8 +667,7 @@ void Model::Impl::clearUndoHistory() {
 // Saves, for every changed element of the step, its current values of the indices the step
 // restores (for the opposite direction), and makes room for the revived elements in the
 // index. Changes nothing.
-void Model::Impl::prepareRestore(UndoStep const& step,
-                                 std::vector<ModelElement::Impl*> const& revived,
+void Model::Impl::prepareRestore(UndoStep const& step, bool undoing,
                                  std::vector<std::unique_ptr<Storage>>& current) {
     current.reserve(step.changed.size());
     for (auto const& changed : step.changed) {
@@ -685,9 +683,19 @@ void Model::Impl::prepareRestore(UndoStep const& step,
         }
         current.push_back(std::move(now));
     }
+    // Undo revives what the step destroyed, redo what it created.
     std::size_t unlinked = 0;
-    for (auto const* element : revived) {
+    auto const count = [&unlinked](ModelElement::Impl const* element) {
         unlinked += element->m_indexHook.is_linked() ? 0 : 1;
+    };
+    if (undoing) {
+        for (auto const& entry : step.destroyed) {
+            count(entry.element);
+        }
+    } else {
+        for (auto const* element : step.created) {
+            count(element);
+        }
     }
     reserveIndexSlots(unlinked);
 }
@@ -717,18 +725,13 @@ void Model::Impl::undo() {
         return;
     }
     UndoStep& step = *m_undo.back();
-    std::vector<ModelElement::Impl*> revived;
-    revived.reserve(step.destroyed.size());
-    for (auto const& entry : step.destroyed) {
-        revived.push_back(entry.element);
-    }
     std::vector<std::unique_ptr<Storage>> current;
-    prepareRestore(step, revived, current);
+    prepareRestore(step, true, current);
     m_redo.reserve(m_redo.size() + 1);
     std::vector<std::unique_ptr<ProxyId>> proxyIds(step.destroyed.size());
     boost::optional<ModelChangeEvent> event;
     if (!m_listeners.empty()) {
-        event = makeEvent(ModelChangeEvent::Cause::UNDO, step, revived, step.created);
+        event = makeEvent(ModelChangeEvent::Cause::UNDO, step);
     }
 
     std::unique_ptr<UndoStep> owned = std::move(m_undo.back());
@@ -764,15 +767,11 @@ void Model::Impl::redo() {
     }
     UndoStep& step = *m_redo.back();
     std::vector<std::unique_ptr<Storage>> current;
-    prepareRestore(step, step.created, current);
+    prepareRestore(step, false, current);
     m_undo.reserve(m_undo.size() + 1);
     boost::optional<ModelChangeEvent> event;
     if (!m_listeners.empty()) {
-        std::vector<ModelElement::Impl*> destroyed;
-        for (auto const& entry : step.destroyed) {
-            destroyed.push_back(entry.element);
-        }
-        event = makeEvent(ModelChangeEvent::Cause::REDO, step, step.created, destroyed);
+        event = makeEvent(ModelChangeEvent::Cause::REDO, step);
     }
 
     std::unique_ptr<UndoStep> owned = std::move(m_redo.back());

@@ -2,41 +2,34 @@
 
 #include "korm/zero/testing.hpp"
 
-#include <atomic>
-
 #include "korm/zero/messages.hpp"
 
 namespace korm::zero::testing {
 
-namespace {
-
-// Calls left before the armed failure; 0: none armed. Relaxed atomics: the hook is armed by
-// one test thread, and costs one load on every counted call when it is not.
-std::atomic<int> g_countdown{0};
-
-}  // namespace
-
-void armFailure(int n) noexcept {
-    g_countdown.store(n > 0 ? n : 0, std::memory_order_relaxed);
-}
-
-void disarmFailure() noexcept {
-    g_countdown.store(0, std::memory_order_relaxed);
-}
-
 namespace detail {
 
-void failurePoint() {
-    int const left = g_countdown.load(std::memory_order_relaxed);
+// Relaxed: the hook is armed by one test thread.
+std::atomic<int> g_failureCountdown{0};
+
+void countFailurePoint() {
+    int const left = g_failureCountdown.load(std::memory_order_relaxed);
     if (left <= 0) {
         return;
     }
-    g_countdown.store(left - 1, std::memory_order_relaxed);
+    g_failureCountdown.store(left - 1, std::memory_order_relaxed);
     if (left == 1) {
         reportException(korm0::messages::InjectedFault());
     }
 }
 
 }  // namespace detail
+
+void armFailure(int n) noexcept {
+    detail::g_failureCountdown.store(n > 0 ? n : 0, std::memory_order_relaxed);
+}
+
+void disarmFailure() noexcept {
+    detail::g_failureCountdown.store(0, std::memory_order_relaxed);
+}
 
 }  // namespace korm::zero::testing

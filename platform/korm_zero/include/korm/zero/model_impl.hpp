@@ -214,14 +214,12 @@ class KORM_ZERO_EXPORT Model::Impl {
     void dropRedoStep(UndoStep& step) noexcept;
     void notifyListeners(ModelChangeEvent& event);
     // Undo and redo: what they prepare before the first change, and the change itself.
-    void prepareRestore(UndoStep const& step, std::vector<ModelElement::Impl*> const& revived,
+    void prepareRestore(UndoStep const& step, bool undoing,
                         std::vector<std::unique_ptr<ModelElement::Impl::Storage>>& current);
     static void restoreChanged(
         UndoStep& step,
         std::vector<std::unique_ptr<ModelElement::Impl::Storage>>& current) noexcept;
-    ModelChangeEvent makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step,
-                               std::vector<ModelElement::Impl*> const& created,
-                               std::vector<ModelElement::Impl*> const& destroyed);
+    ModelChangeEvent makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step);
     static std::unique_ptr<ModelElement::Impl::Storage> pruneChain(
         std::unique_ptr<ModelElement::Impl::Storage> chain,
         ModelElement::Impl const& element) noexcept;

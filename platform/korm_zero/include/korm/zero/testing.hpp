@@ -2,6 +2,8 @@
 
 // Test-only fault injection at the framework's choke points.
 
+#include <atomic>
+
 #include "korm/zero/export.hpp"
 
 namespace korm::zero::testing {
@@ -19,8 +21,18 @@ KORM_ZERO_EXPORT void disarmFailure() noexcept;
 
 namespace detail {
 
-/// Counts one framework call; reports InjectedFault when it is the armed one.
-KORM_ZERO_EXPORT void failurePoint();
+/// Calls left before the armed failure; 0 when none is armed.
+extern KORM_ZERO_EXPORT std::atomic<int> g_failureCountdown;
+/// Counts one call of an armed hook; reports InjectedFault when it is the armed one.
+KORM_ZERO_EXPORT void countFailurePoint();
+
+/// Counts one framework call; reports InjectedFault when it is the armed one. Unarmed (always,
+/// outside tests) it costs one relaxed load on the framework's hot paths, inline.
+inline void failurePoint() {
+    if (g_failureCountdown.load(std::memory_order_relaxed) > 0) {
+        countFailurePoint();
+    }
+}
 
 }  // namespace detail
 
