@@ -414,10 +414,15 @@ void failuresLeaveTheTreeAsItWas(ArmFailure arm) {
     for (int round = 0; round < 60; ++round) {
         Tree const other = tree;  // every node shared: each edit must copy its path
         int const key = (round * 7) % 41;
-        if (round % 2 == 0) {
+        if (round % 3 == 0) {
             points += failEachStep(arm, tree, other, reference,
                                    [&] { tree.emplace_hint(tree.end(), key, 1000 + round); });
             reference.emplace_hint(reference.end(), key, 1000 + round);
+        } else if (round % 3 == 1) {
+            std::size_t const at = static_cast<std::size_t>(round) % reference.size();
+            points += failEachStep(arm, tree, other, reference,
+                                   [&] { tree.write(nth(tree, at)) = 2000 + round; });
+            std::next(reference.begin(), static_cast<std::ptrdiff_t>(at))->second = 2000 + round;
         } else {
             std::size_t const at = static_cast<std::size_t>(round) % reference.size();
             points += failEachStep(arm, tree, other, reference, [&] { tree.erase(nth(tree, at)); });
@@ -434,6 +439,50 @@ TEST(PersistentBTreeTest, FailedCopyOfAKeyOrValueLeavesTheTreeAsItWas) {
 
 TEST(PersistentBTreeTest, FailedAllocationLeavesTheTreeAsItWas) {
     failuresLeaveTheTreeAsItWas<SmallMultimap<Fragile, Fragile>>(&armAllocation);
+}
+
+TEST(PersistentBTreeTest, AFailureBeforeLinkingLeavesTheTreeAsItWas) {
+    for (int size : {0, 1, 41, 2000}) {
+        auto tree = filled(size);
+        for (bool shared : {false, true}) {
+            auto const other = shared ? tree : PersistentMap<int, int>();
+            auto const before = tree;
+            int const key = 2 * size + 1;
+            EXPECT_THROW(tree.emplace_hint_then(tree.end(), key, 1,
+                                                [] { throw std::runtime_error("refused"); }),
+                         std::runtime_error);
+            EXPECT_EQ(tree, before) << size;
+            EXPECT_FALSE(tree.contains(key));
+            bool ran = false;
+            auto const it = tree.emplace_hint_then(tree.begin(), key, 2, [&] {
+                ran = true;
+                EXPECT_FALSE(tree.contains(key)) << "linked only after the step";
+            });
+            EXPECT_TRUE(ran);
+            EXPECT_EQ(it->second, 2);
+            EXPECT_EQ(tree.size(), before.size() + 1);
+            tree.emplace_hint_then(tree.end(), key, 3, [] { ADD_FAILURE() << "key taken"; });
+            EXPECT_EQ(tree.at(key), 2);
+            if (shared) {
+                EXPECT_EQ(other, before) << "the other version stays as it was";
+            }
+            tree = before;
+        }
+    }
+}
+
+TEST(PersistentBTreeTest, WritingAValueCopiesOnlyASharedPath) {
+    auto tree = filled(20000);
+    auto const other = tree;
+    persistentTreeCounters() = {};
+    tree.write(tree.find(5000)) = -1;
+    EXPECT_EQ(persistentTreeCounters().copied, tree.height());
+    persistentTreeCounters() = {};
+    tree.write(tree.find(5002)) = -2;
+    EXPECT_EQ(persistentTreeCounters().copied, 0u) << "the path is this version's own by now";
+    EXPECT_EQ(tree.at(5000), -1);
+    EXPECT_EQ(other.at(5000), 5000 / 2);
+    EXPECT_THROW(static_cast<void>(other.at(-7)), std::out_of_range);
 }
 
 TEST(PersistentBTreeTest, EqualityComparesContentsNotSharing) {

@@ -8,7 +8,6 @@
 // out of its container and files itself again around the change.
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -20,7 +19,8 @@
 
 namespace korm::zero {
 
-/// The map collection over Container (a std::map<K, T>). Keys are compared with the
+/// The map collection over Container (a PersistentMap<K, T>, or any ordered map offering its
+/// interface). Keys are compared with the
 /// container's order; for UUIDs that is 16 unsigned bytes from byte 0 on, the order of their
 /// canonical text.
 template <class K, class T, class Container>
@@ -100,13 +100,8 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
         bool const taken = it != this->m_container.end() && !(key < it->first);
         if (!taken) {
             CollectionChange change(*this);
-            auto const node = this->m_container.emplace_hint(it, key, entry);
-            try {
-                this->bookkeepAdded(record);
-            } catch (...) {
-                this->m_container.erase(node);
-                throw;
-            }
+            this->m_container.emplace_hint_then(it, key, entry,
+                                                [&] { this->bookkeepAdded(record); });
             change.commit();
             return;
         }
@@ -120,13 +115,14 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
                 return;
             case CollisionResolution::REPLACE: {
                 CollectionChange change(*this);
-                T const old = it->second;
+                T& slot = this->m_container.write(it);
+                T const old = slot;
                 this->bookkeepRemoved(old.getImpl());
-                it->second = entry;
+                slot = entry;
                 try {
                     this->bookkeepAdded(record);
                 } catch (...) {
-                    it->second = old;
+                    slot = old;
                     throw;
                 }
                 change.commit();
@@ -190,11 +186,12 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
     }
 };
 
-/// The map of entries T by key K.
+/// The map of entries T by key K, over a persistent tree: copying the collection (what saving
+/// its old value for undo does) shares the tree, and a change copies only the nodes it touches.
 template <class K, class T>
-class ElementMap : public ElementMapBase<K, T, std::map<K, T>> {
+class ElementMap : public ElementMapBase<K, T, ElementTree<K, T>> {
   public:
-    using ElementMapBase<K, T, std::map<K, T>>::ElementMapBase;
+    using ElementMapBase<K, T, ElementTree<K, T>>::ElementMapBase;
     ~ElementMap() override = default;
 };
 

@@ -7,7 +7,6 @@
 // As in the map, a node keeps the key its entry had when it was filed.
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -19,7 +18,8 @@
 
 namespace korm::zero {
 
-/// The multimap collection over Container (a std::multimap<K, T>). The same element is never
+/// The multimap collection over Container (a PersistentMultimap<K, T>, or any ordered multimap
+/// offering its interface). The same element is never
 /// held twice under one key; distinct entries with equal keys stand side by side.
 template <class K, class T, class Container>
 class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
@@ -107,13 +107,7 @@ class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
             }
         }
         CollectionChange change(*this);
-        auto const node = this->m_container.emplace_hint(last, key, entry);
-        try {
-            this->bookkeepAdded(record);
-        } catch (...) {
-            this->m_container.erase(node);
-            throw;
-        }
+        this->m_container.emplace_hint_then(last, key, entry, [&] { this->bookkeepAdded(record); });
         change.commit();
     }
 
@@ -175,11 +169,11 @@ class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
     }
 };
 
-/// The multimap of entries T by key K.
+/// The multimap of entries T by key K, over a persistent tree (as ElementMap).
 template <class K, class T>
-class ElementMultimap : public ElementMultimapBase<K, T, std::multimap<K, T>> {
+class ElementMultimap : public ElementMultimapBase<K, T, ElementMultiTree<K, T>> {
   public:
-    using ElementMultimapBase<K, T, std::multimap<K, T>>::ElementMultimapBase;
+    using ElementMultimapBase<K, T, ElementMultiTree<K, T>>::ElementMultimapBase;
     ~ElementMultimap() override = default;
 };
 

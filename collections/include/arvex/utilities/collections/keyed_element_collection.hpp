@@ -5,15 +5,32 @@
 // range, and remove, clear and copy in the same way; they differ only in how an entry is filed
 // (one per key or side by side) and in their generic interfaces.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <utility>
 
 #include "arvex/utilities/collections/collection_support.hpp"
+#include "arvex/utilities/collections/persistent_btree.hpp"
 #include "arvex/utilities/collections/typed_reference_collection.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 
 namespace korm::zero {
+
+/// The containers of the map and multimap collections: persistent trees of (key copy, entry
+/// handle) whose nodes hold about ElementTreeNodeBytes each (see the trees' benchmark and the
+/// maps' lone-change benchmark for how that size was chosen).
+inline constexpr std::size_t ElementTreeNodeBytes = 1024;
+template <class K, class T, bool Multi>
+using ElementTreeOf = arvex::utilities::collections::detail::PersistentBTree<
+    K, T, std::less<K>, Multi,
+    arvex::utilities::collections::detail::defaultLeafSlots<std::pair<K, T>,
+                                                            ElementTreeNodeBytes>(),
+    arvex::utilities::collections::detail::defaultInnerSlots<K, ElementTreeNodeBytes>()>;
+template <class K, class T>
+using ElementTree = ElementTreeOf<K, T, false>;
+template <class K, class T>
+using ElementMultiTree = ElementTreeOf<K, T, true>;
 
 template <class K, class T, class Container>
 class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Container> {

@@ -23,10 +23,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <type_traits>
 #include <utility>
 
@@ -43,16 +45,16 @@ namespace detail {
 // costs more, but still well under a microsecond.
 inline constexpr std::size_t kNodeBytes = 1024;
 
-/// Slots per leaf: about kNodeBytes of values, at least 8 and at most 64 slots.
-template <class Value>
+/// Slots per leaf: about `bytes` of values, at least 8 and at most 64 slots.
+template <class Value, std::size_t bytes = kNodeBytes>
 constexpr std::size_t defaultLeafSlots() {
-    return std::clamp<std::size_t>(kNodeBytes / sizeof(Value), 8, 64);
+    return std::clamp<std::size_t>(bytes / sizeof(Value), 8, 64);
 }
 
-/// Children per inner node: about kNodeBytes of keys and child pointers, 16 to 64 children.
-template <class Key>
+/// Children per inner node: about `bytes` of keys and child pointers, 16 to 64 children.
+template <class Key, std::size_t bytes = kNodeBytes>
 constexpr std::size_t defaultInnerSlots() {
-    return std::clamp<std::size_t>(kNodeBytes / (sizeof(Key) + sizeof(void*)), 16, 64);
+    return std::clamp<std::size_t>(bytes / (sizeof(Key) + sizeof(void*)), 16, 64);
 }
 
 /// The tree behind both containers. `Multi` allows equal keys (filed after their equals unless
@@ -166,6 +168,14 @@ class PersistentBTree {
         return it;
     }
     bool contains(K const& key) const { return find(key) != end(); }
+    /// The value of `key` (the first one in a multimap); std::out_of_range when there is none.
+    mapped_type const& at(K const& key) const {
+        const_iterator const it = find(key);
+        if (it == end()) {
+            throw std::out_of_range("persistent tree: no value with that key");
+        }
+        return it->second;
+    }
     size_type count(K const& key) const {
         if constexpr (Multi) {
             auto const [first, last] = equal_range(key);
@@ -180,16 +190,19 @@ class PersistentBTree {
     template <class KeyArg, class ValueArg>
     auto emplace(KeyArg&& key, ValueArg&& value) {
         if constexpr (Multi) {
-            return insertBefore(seek<true>(key), value_type(std::forward<KeyArg>(key),
-                                                            std::forward<ValueArg>(value)));
+            return insertBefore(
+                seek<true>(key),
+                value_type(std::forward<KeyArg>(key), std::forward<ValueArg>(value)), [] {});
         } else {
             const_iterator const at = lower_bound(key);
             if (at != end() && !m_compare(key, at->first)) {
                 return std::pair(at, false);
             }
-            return std::pair(insertBefore(at, value_type(std::forward<KeyArg>(key),
-                                                         std::forward<ValueArg>(value))),
-                             true);
+            return std::pair(
+                insertBefore(at,
+                             value_type(std::forward<KeyArg>(key), std::forward<ValueArg>(value)),
+                             [] {}),
+                true);
         }
     }
     auto insert(value_type const& value) { return emplace(value.first, value.second); }
@@ -199,6 +212,19 @@ class PersistentBTree {
     /// saves the descent from the root.
     template <class KeyArg, class ValueArg>
     const_iterator emplace_hint(const_iterator hint, KeyArg&& key, ValueArg&& value) {
+        return emplace_hint_then(hint, std::forward<KeyArg>(key), std::forward<ValueArg>(value),
+                                 [] {});
+    }
+
+    /// As emplace_hint, in two steps around `beforeLinking()`: everything the insertion needs
+    /// is allocated first, then beforeLinking runs, then the value is linked in, which cannot
+    /// fail. When allocating or beforeLinking throws, the container is as it was. So a caller
+    /// whose own bookkeeping of the new value may fail gets all or nothing without having to
+    /// erase (which may allocate) to undo the insertion. beforeLinking must neither change nor
+    /// copy this container; it does not run when a map's key is taken.
+    template <class KeyArg, class ValueArg, class BeforeLinking>
+    const_iterator emplace_hint_then(const_iterator hint, KeyArg&& key, ValueArg&& value,
+                                     BeforeLinking&& beforeLinking) {
         bool const afterPrevious = hint.first() || before(std::prev(hint)->first, key);
         bool const beforeHint = hint == end() || before(key, hint->first);
         if (!(afterPrevious && beforeHint)) {
@@ -213,15 +239,25 @@ class PersistentBTree {
             }
         }
         return insertBefore(hint,
-                            value_type(std::forward<KeyArg>(key), std::forward<ValueArg>(value)));
+                            value_type(std::forward<KeyArg>(key), std::forward<ValueArg>(value)),
+                            beforeLinking);
     }
     const_iterator insert(const_iterator hint, value_type const& value) {
         return emplace_hint(hint, value.first, value.second);
     }
 
+    /// The mapped value at `position` (a value of this tree), writable: the nodes on its path
+    /// are first made this container's own (copies of shared ones, which may throw and then
+    /// change nothing). The reference stays good until the container changes or is copied;
+    /// iterators are invalidated as by a change.
+    mapped_type& write(const_iterator position) {
+        TreeEdit<PersistentBTree> edit(*this, position.m_path);
+        return edit.writeAt().second;
+    }
+
     /// Erases the value at `position` (a value of this tree); answers the one after it.
     const_iterator erase(const_iterator position) {
-        const_iterator it = at(eraseAt(position));
+        const_iterator it = atPath(eraseAt(position));
         it.normalize();
         return it;
     }
@@ -310,7 +346,7 @@ class PersistentBTree {
     }
 
     /// The iterator at `path`, a path of this tree.
-    const_iterator at(Path const& path) const noexcept {
+    const_iterator atPath(Path const& path) const noexcept {
         const_iterator it(m_root);
         if (path.levels == 0) {
             return it;
@@ -338,10 +374,20 @@ class PersistentBTree {
         return next;
     }
 
-    /// Inserts `value` at `position`, where the order allows it.
-    const_iterator insertBefore(const_iterator position, value_type&& value) {
+    /// Inserts `value` at `position`, where the order allows it, calling beforeLinking once
+    /// the insertion can no longer fail (see emplace_hint_then).
+    template <class BeforeLinking>
+    const_iterator insertBefore(const_iterator position, value_type&& value,
+                                BeforeLinking&& beforeLinking) {
         if (m_root == nullptr) {
-            auto* leaf = Store::newLeaf();
+            NodeHeader* const fresh = Store::newLeaf();
+            try {
+                beforeLinking();
+            } catch (...) {
+                Store::release(fresh);
+                throw;
+            }
+            auto* leaf = Store::leaf(fresh);
             std::construct_at(leaf->values.data(), std::move(value));
             leaf->count = 1;
             m_root = leaf;
@@ -351,9 +397,13 @@ class PersistentBTree {
         }
         TreeEdit<PersistentBTree> edit(*this, placeFor(position, value.first));
         edit.prepareInsert(value);
+        [[maybe_unused]] auto const rootRefs = m_root->refs.load(std::memory_order_relaxed);
+        beforeLinking();
+        assert(m_root->refs.load(std::memory_order_relaxed) == rootRefs &&
+               "beforeLinking copied the tree it inserts into");
         Path const path = edit.commitInsert(std::move(value));
         ++m_size;
-        return at(path);
+        return atPath(path);
     }
 
     /// The path at which a value with `key` goes in before `position`: the end of the last

@@ -126,6 +126,15 @@ class TreeEdit {
         return m_path;
     }
 
+    /// Makes the path's nodes exclusive to the tree and links them in at once; answers the
+    /// value at the path's slot, which the caller may change except for its key. Throws (and
+    /// changes nothing) only while copying shared nodes.
+    Value& writeAt() {
+        std::size_t const d = makePathWritable();
+        linkPath();
+        return Store::leaf(m_node[d])->values[m_path.index[d]];
+    }
+
     /// Makes writable the siblings that the erasure of the path's value will borrow from or
     /// merge with, level by level up from the leaf, and copies the key a borrowing leaf will
     /// need.

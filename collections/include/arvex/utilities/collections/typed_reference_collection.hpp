@@ -22,7 +22,7 @@
 
 namespace korm::zero {
 
-/// Holds the container of entry handles: Container is a std::map or std::multimap from keys
+/// Holds the container of entry handles: Container is an ordered map or multimap from keys
 /// to T, a std::vector<T> or an unordered set of T. Supplies what does not depend on the
 /// container's shape: the collection type, emptiness, the lists of values and the typed access
 /// to records, and the framework's defaults of the generic operations.
