@@ -1,7 +1,7 @@
 // UUIDMap beside std::map<uuid, uuid> doing the same work in the same run: inserting N random
 // keys in one transaction, finding values and testing keys in random order, erasing half the
 // keys, erasing 1,000 pairs that share a value, undoing the insert step, and the live bytes
-// per pair; and one insertPair per transaction on maps of growing size.
+// per pair. Lone calls, each its own transaction, are in uuid_map_lone_bench.cpp.
 //
 // Bytes are counted by the replaced global operator new and delete of the allocation counter
 // (usable sizes, so allocator rounding counts too).
@@ -284,43 +284,12 @@ void undoInsertRaw(benchmark::State& state) {
     perPair(state, state.range(0));
 }
 
-// ---- one insertPair per transaction on a map of N pairs ------------------------------------
-
-void insertOneArvex(benchmark::State& state) {
-    auto const keys = arvex::bench::randomUuids(state.range(0), 8);
-    auto const extra = arvex::bench::randomUuids(1, 9).front();
-    Filled filled(keys);
-    for (auto _ : state) {
-        {
-            Transaction transaction = filled.model->beginTransaction(false);
-            filled.map->insertPair(extra, extra);
-            transaction.commit();
-        }
-        state.PauseTiming();
-        filled.model.undo();
-        filled.model->clearUndoHistory();
-        state.ResumeTiming();
-    }
-}
-
-void insertOneRaw(benchmark::State& state) {
-    auto const keys = arvex::bench::randomUuids(state.range(0), 8);
-    auto const extra = arvex::bench::randomUuids(1, 9).front();
-    RawMap raw = filledRaw(keys);
-    for (auto _ : state) {
-        raw.emplace(extra, extra);
-        state.PauseTiming();
-        raw.erase(extra);
-        state.ResumeTiming();
-    }
-}
-
-// Sizes. Every operation runs on maps of 1,000, 100,000 and 1,000,000 pairs: destroying an
+// Sizes. Every operation runs on maps of 1,000 to 1,000,000 pairs: destroying an
 // entry joins the caller's transaction, so erasing many pairs in one transaction saves the
 // map's "Pairs" once rather than once per erasure.
 void registerAll() {
     auto const ms = benchmark::kMillisecond;
-    for (auto n : arvex::bench::sizes({1000, 100000, 1000000})) {
+    for (auto n : arvex::bench::sizes({1000, 10000, 100000, 1000000})) {
         benchmark::RegisterBenchmark("insertPair/arvex", insertArvex)->Arg(n)->Unit(ms);
         benchmark::RegisterBenchmark("insertPair/raw", insertRaw)->Arg(n)->Unit(ms);
         benchmark::RegisterBenchmark("findValueForKey/arvex", lookupArvex<true>)->Arg(n)->Unit(ms);
@@ -333,10 +302,6 @@ void registerAll() {
         benchmark::RegisterBenchmark("erasePairsForValue/raw", eraseValueRaw)->Arg(n)->Unit(ms);
         benchmark::RegisterBenchmark("undoInsert/arvex", undoInsertArvex)->Arg(n)->Unit(ms);
         benchmark::RegisterBenchmark("undoInsert/raw", undoInsertRaw)->Arg(n)->Unit(ms);
-    }
-    for (auto n : arvex::bench::sizes({1000, 100000})) {
-        benchmark::RegisterBenchmark("insertOnePerTransaction/arvex", insertOneArvex)->Arg(n);
-        benchmark::RegisterBenchmark("insertOnePerTransaction/raw", insertOneRaw)->Arg(n);
     }
 }
 

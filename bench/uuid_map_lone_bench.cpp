@@ -1,0 +1,194 @@
+// Lone changes of a UUIDMap of N pairs: one insertPair or erasePairForKey per call, each call
+// its own transaction with its undo step recorded, and undo and redo of such a step; beside
+// std::map<uuid, uuid> inserting or erasing one key at the same size. This is what an editor or
+// a scripting session does, and what must cost in proportion to the change, not to the map.
+//
+// Each iteration times a batch of kBatch calls (manual time around the batch only) and then
+// puts the map back to N pairs untimed, so the size stays put at every N. The undo history is
+// dropped every so often (untimed), which bounds memory without changing what a call records.
+//
+// Counters: ns_per_call, and undo_step_bytes, the bytes that dropping the undo step of one lone
+// call frees (the replaced operator new counts usable sizes, so allocator rounding counts too).
+
+#include <benchmark/benchmark.h>
+
+#include <boost/uuid/uuid.hpp>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "allocation_counter.hpp"
+#include "arvex_utilities.hpp"
+#include "bench_support.hpp"
+#include "korm/zero/zero.hpp"
+
+namespace {
+
+using arvex::utilities::UUIDMap;
+using boost::uuids::uuid;
+using korm::zero::Model;
+using korm::zero::Transaction;
+using RawMap = std::map<uuid, uuid>;
+
+constexpr std::size_t kBatch = 64;
+constexpr int kBatchesPerHistory = 16;
+
+/// A model holding one map of `keys` (each key its own value), with no undo history.
+struct Filled {
+    Model model = Model::create();
+    UUIDMap map = UUIDMap::create(model);
+
+    explicit Filled(std::vector<uuid> const& keys) {
+        Transaction transaction = model->beginTransaction(false);
+        for (auto const& key : keys) {
+            map->insertPair(key, key);
+        }
+        transaction.commit();
+        model->clearUndoHistory();
+    }
+};
+
+/// Runs `timed` then `untimed` per iteration, reporting only the time of `timed`.
+template <class Timed, class Untimed>
+void timeBatches(benchmark::State& state, Timed timed, Untimed untimed) {
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        auto const start = Clock::now();
+        timed();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        untimed();
+    }
+    arvex::bench::timePerItem(state, kBatch, "ns_per_call");
+}
+
+/// The bytes that dropping the undo step of `call` (a lone call on a model without history)
+/// frees, after which `restore` puts the map back.
+template <class Call, class Restore>
+double undoStepBytes(Model const& model, Call call, Restore restore) {
+    call();
+    std::int64_t const kept = arvex::bench::liveBytes();
+    model->clearUndoHistory();
+    double const bytes = static_cast<double>(kept - arvex::bench::liveBytes());
+    restore();
+    model->clearUndoHistory();
+    return bytes;
+}
+
+enum class Lone { Insert, Erase, UndoInsert, RedoInsert };
+
+template <Lone WHAT>
+void loneArvex(benchmark::State& state) {
+    auto const keys = arvex::bench::randomUuids(state.range(0), 21);
+    auto const fresh = arvex::bench::randomUuids(kBatch, 22);
+    std::vector<uuid> const present(keys.begin(), keys.begin() + kBatch);
+    Filled filled(keys);
+    UUIDMap::Impl& map = *filled.map;
+    Model const& model = filled.model;
+    auto const insertFresh = [&] {
+        for (auto const& key : fresh) {
+            map.insertPair(key, key);
+        }
+    };
+    auto const eraseFresh = [&] {
+        for (auto const& key : fresh) {
+            map.erasePairForKey(key);
+        }
+    };
+    auto const undoAll = [&] {
+        for (std::size_t i = 0; i < kBatch; ++i) {
+            model.undo();
+        }
+    };
+    auto const redoAll = [&] {
+        for (std::size_t i = 0; i < kBatch; ++i) {
+            model.redo();
+        }
+    };
+    // Only inserting and erasing again adds steps for good; the other loops take back their
+    // own steps (an undone step is dropped by the next change).
+    int batches = 0;
+    auto const eraseAndBound = [&] {
+        eraseFresh();
+        if (++batches % kBatchesPerHistory == 0) {
+            model->clearUndoHistory();
+        }
+    };
+    auto const erasePresent = [&] {
+        for (auto const& key : present) {
+            map.erasePairForKey(key);
+        }
+    };
+    switch (WHAT) {
+        case Lone::Insert:
+            timeBatches(state, insertFresh, eraseAndBound);
+            break;
+        case Lone::Erase:
+            timeBatches(state, erasePresent, undoAll);
+            break;
+        case Lone::UndoInsert:
+            insertFresh();
+            timeBatches(state, undoAll, insertFresh);
+            undoAll();
+            break;
+        case Lone::RedoInsert:
+            insertFresh();
+            undoAll();
+            timeBatches(state, redoAll, undoAll);
+            break;
+    }
+    model->clearUndoHistory();
+    if (WHAT == Lone::UndoInsert) {
+        state.counters["undo_step_bytes"] = undoStepBytes(
+            model, [&] { map.insertPair(fresh[0], fresh[0]); },
+            [&] { map.erasePairForKey(fresh[0]); });
+    } else if (WHAT == Lone::Erase) {
+        state.counters["undo_step_bytes"] = undoStepBytes(
+            model, [&] { map.erasePairForKey(present[0]); }, [&] { model.undo(); });
+    }
+}
+
+template <bool INSERT>
+void loneRaw(benchmark::State& state) {
+    auto const keys = arvex::bench::randomUuids(state.range(0), 21);
+    auto const fresh = arvex::bench::randomUuids(kBatch, 22);
+    RawMap raw;
+    for (auto const& key : keys) {
+        raw.emplace(key, key);
+    }
+    auto const insertFresh = [&] {
+        for (auto const& key : fresh) {
+            raw.emplace(key, key);
+        }
+    };
+    auto const eraseFresh = [&] {
+        for (auto const& key : fresh) {
+            raw.erase(key);
+        }
+    };
+    insertFresh();
+    if (INSERT) {
+        eraseFresh();
+        timeBatches(state, insertFresh, eraseFresh);
+    } else {
+        timeBatches(state, eraseFresh, insertFresh);
+    }
+}
+
+void registerAll() {
+    for (auto n : arvex::bench::sizes({1000, 10000, 100000, 1000000})) {
+        auto add = [n](char const* name, auto function) {
+            benchmark::RegisterBenchmark(name, function)->Arg(n)->UseManualTime();
+        };
+        add("loneInsertPair/arvex", loneArvex<Lone::Insert>);
+        add("loneInsertPair/raw", loneRaw<true>);
+        add("loneErasePairForKey/arvex", loneArvex<Lone::Erase>);
+        add("loneErasePairForKey/raw", loneRaw<false>);
+        add("undoLoneInsert/arvex", loneArvex<Lone::UndoInsert>);
+        add("redoLoneInsert/arvex", loneArvex<Lone::RedoInsert>);
+    }
+}
+
+int const registered = (registerAll(), 0);
+
+}  // namespace
