@@ -4,11 +4,13 @@
 // a scripting session does, and what must cost in proportion to the change, not to the map.
 //
 // Each iteration times a batch of kBatch calls (manual time around the batch only) and then
-// puts the map back to N pairs untimed, so the size stays put at every N. The undo history is
+// puts the map back to N pairs untimed, so the size stays put at every N; every batch takes
+// other keys, so the calls land on cold paths of a large map, as lone edits do. The undo history is
 // dropped every so often (untimed), which bounds memory without changing what a call records.
 //
-// Counters: ns_per_call, and undo_step_bytes, the bytes that dropping the undo step of one lone
-// call frees (the replaced operator new counts usable sizes, so allocator rounding counts too).
+// Counters: ns_per_call, allocations_per_call, and undo_step_bytes, the bytes that dropping the
+// undo step of one lone call frees (the replaced operator new counts usable sizes, so allocator
+// rounding counts too).
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +18,8 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "allocation_counter.hpp"
@@ -53,13 +57,18 @@ struct Filled {
 template <class Timed, class Untimed>
 void timeBatches(benchmark::State& state, Timed timed, Untimed untimed) {
     using Clock = std::chrono::steady_clock;
+    std::uint64_t allocations = 0;
     for (auto _ : state) {
+        std::uint64_t const before = arvex::bench::allocations();
         auto const start = Clock::now();
         timed();
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        allocations += arvex::bench::allocations() - before;
         untimed();
     }
     arvex::bench::timePerItem(state, kBatch, "ns_per_call");
+    state.counters["allocations_per_call"] =
+        static_cast<double>(allocations) / static_cast<double>(state.iterations() * kBatch);
 }
 
 /// The bytes that dropping the undo step of `call` (a lone call on a model without history)
@@ -75,23 +84,40 @@ double undoStepBytes(Model const& model, Call call, Restore restore) {
     return bytes;
 }
 
+/// Keys taken kBatch at a time, round a pool: each batch lands on other paths of the tree, so
+/// a call pays for the cache misses that a lone change at a random place of a large map pays.
+class Batches {
+  public:
+    explicit Batches(std::vector<uuid> pool) : m_pool(std::move(pool)) {}
+    std::span<uuid const> current() const {
+        return std::span<uuid const>(m_pool).subspan(m_at, kBatch);
+    }
+    void advance() { m_at = m_at + 2 * kBatch <= m_pool.size() ? m_at + kBatch : 0; }
+
+  private:
+    std::vector<uuid> m_pool;
+    std::size_t m_at = 0;
+};
+
+constexpr std::int64_t kFreshKeys = 1 << 14;
+
 enum class Lone { Insert, Erase, UndoInsert, RedoInsert };
 
 template <Lone WHAT>
 void loneArvex(benchmark::State& state) {
     auto const keys = arvex::bench::randomUuids(state.range(0), 21);
-    auto const fresh = arvex::bench::randomUuids(kBatch, 22);
-    std::vector<uuid> const present(keys.begin(), keys.begin() + kBatch);
+    Batches fresh(arvex::bench::randomUuids(kFreshKeys, 22));
+    Batches present(keys);
     Filled filled(keys);
     UUIDMap::Impl& map = *filled.map;
     Model const& model = filled.model;
     auto const insertFresh = [&] {
-        for (auto const& key : fresh) {
+        for (auto const& key : fresh.current()) {
             map.insertPair(key, key);
         }
     };
     auto const eraseFresh = [&] {
-        for (auto const& key : fresh) {
+        for (auto const& key : fresh.current()) {
             map.erasePairForKey(key);
         }
     };
@@ -108,70 +134,87 @@ void loneArvex(benchmark::State& state) {
     // Only inserting and erasing again adds steps for good; the other loops take back their
     // own steps (an undone step is dropped by the next change).
     int batches = 0;
-    auto const eraseAndBound = [&] {
+    auto const eraseAndMoveOn = [&] {
         eraseFresh();
+        fresh.advance();
         if (++batches % kBatchesPerHistory == 0) {
             model->clearUndoHistory();
         }
     };
-    auto const erasePresent = [&] {
-        for (auto const& key : present) {
-            map.erasePairForKey(key);
-        }
-    };
     switch (WHAT) {
         case Lone::Insert:
-            timeBatches(state, insertFresh, eraseAndBound);
+            timeBatches(state, insertFresh, eraseAndMoveOn);
             break;
         case Lone::Erase:
-            timeBatches(state, erasePresent, undoAll);
+            timeBatches(
+                state,
+                [&] {
+                    for (auto const& key : present.current()) {
+                        map.erasePairForKey(key);
+                    }
+                },
+                [&] { undoAll(), present.advance(); });
             break;
         case Lone::UndoInsert:
             insertFresh();
-            timeBatches(state, undoAll, insertFresh);
+            timeBatches(state, undoAll, [&] { fresh.advance(), insertFresh(); });
             undoAll();
             break;
         case Lone::RedoInsert:
             insertFresh();
             undoAll();
-            timeBatches(state, redoAll, undoAll);
+            timeBatches(state, redoAll,
+                        [&] { undoAll(), fresh.advance(), insertFresh(), undoAll(); });
             break;
     }
     model->clearUndoHistory();
+    uuid const one = fresh.current().front();
     if (WHAT == Lone::UndoInsert) {
         state.counters["undo_step_bytes"] = undoStepBytes(
-            model, [&] { map.insertPair(fresh[0], fresh[0]); },
-            [&] { map.erasePairForKey(fresh[0]); });
+            model, [&] { map.insertPair(one, one); }, [&] { map.erasePairForKey(one); });
     } else if (WHAT == Lone::Erase) {
         state.counters["undo_step_bytes"] = undoStepBytes(
-            model, [&] { map.erasePairForKey(present[0]); }, [&] { model.undo(); });
+            model, [&] { map.erasePairForKey(keys.front()); }, [&] { model.undo(); });
     }
 }
 
 template <bool INSERT>
 void loneRaw(benchmark::State& state) {
     auto const keys = arvex::bench::randomUuids(state.range(0), 21);
-    auto const fresh = arvex::bench::randomUuids(kBatch, 22);
+    Batches fresh(arvex::bench::randomUuids(kFreshKeys, 22));
+    Batches present(keys);
     RawMap raw;
     for (auto const& key : keys) {
         raw.emplace(key, key);
     }
-    auto const insertFresh = [&] {
-        for (auto const& key : fresh) {
-            raw.emplace(key, key);
-        }
-    };
-    auto const eraseFresh = [&] {
-        for (auto const& key : fresh) {
-            raw.erase(key);
-        }
-    };
-    insertFresh();
     if (INSERT) {
-        eraseFresh();
-        timeBatches(state, insertFresh, eraseFresh);
+        timeBatches(
+            state,
+            [&] {
+                for (auto const& key : fresh.current()) {
+                    raw.emplace(key, key);
+                }
+            },
+            [&] {
+                for (auto const& key : fresh.current()) {
+                    raw.erase(key);
+                }
+                fresh.advance();
+            });
     } else {
-        timeBatches(state, eraseFresh, insertFresh);
+        timeBatches(
+            state,
+            [&] {
+                for (auto const& key : present.current()) {
+                    raw.erase(key);
+                }
+            },
+            [&] {
+                for (auto const& key : present.current()) {
+                    raw.emplace(key, key);
+                }
+                present.advance();
+            });
     }
 }
 

@@ -20,7 +20,7 @@ namespace korm::zero {
 /// The containers of the map and multimap collections: persistent trees of (key copy, entry
 /// handle) whose nodes hold about ElementTreeNodeBytes each (see the trees' benchmark and the
 /// maps' lone-change benchmark for how that size was chosen).
-inline constexpr std::size_t ElementTreeNodeBytes = 1024;
+inline constexpr std::size_t ElementTreeNodeBytes = 512;
 template <class K, class T, bool Multi>
 using ElementTreeOf = arvex::utilities::collections::detail::PersistentBTree<
     K, T, std::less<K>, Multi,
