@@ -28,8 +28,9 @@ struct PersistentTreeCounters {
     std::uint64_t freed = 0;      ///< nodes freed (by whichever thread dropped the last reference)
 };
 
-/// The counters of the calling thread.
-inline PersistentTreeCounters& persistentTreeCounters() noexcept {
+/// The counters of the calling thread. Visible by default, so that a program and the shared
+/// libraries it loads count in one place whichever of them instantiates a tree.
+[[gnu::visibility("default")]] inline PersistentTreeCounters& persistentTreeCounters() noexcept {
     thread_local PersistentTreeCounters counters;
     return counters;
 }
