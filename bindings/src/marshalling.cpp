@@ -2,7 +2,7 @@
 
 #include "marshalling.hpp"
 
-#include <boost/lexical_cast.hpp>
+#include <boost/lexical_cast/bad_lexical_cast.hpp>
 #include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/uuid_io.hpp>
 #include <string>
@@ -13,6 +13,7 @@
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/transaction.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
 #include "korm/zero/zi/value_text.hpp"
@@ -80,16 +81,14 @@ void* nativePointerOf(zvArray const* value, std::string_view className) {
 boost::uuids::uuid uuidOfInput(zvArray const* value) {
     std::u16string const text =
         olan::factory::Marshaler<olan::factory::UnicodeStringPolicy>::FromM(value);
-    if (!tarsk::core::text::isWellFormed(text)) {
-        // No UUID text, like any other text that does not parse.
-        throw boost::bad_lexical_cast(typeid(std::u16string), typeid(boost::uuids::uuid));
+    if (auto const id = kz::parseUuidText(std::u16string_view(text))) {
+        return *id;
     }
-    return boost::lexical_cast<boost::uuids::uuid>(tarsk::core::text::toUtf8(text));
+    throw boost::bad_lexical_cast(typeid(std::u16string), typeid(boost::uuids::uuid));
 }
 
 std::u16string uuidText16(boost::uuids::uuid const& id) {
-    std::string const narrow = boost::lexical_cast<std::string>(id);
-    return std::u16string(narrow.begin(), narrow.end());
+    return kz::uuidText16(id);
 }
 
 olan::Value uuidText(boost::uuids::uuid const& id) {
@@ -99,7 +98,7 @@ olan::Value uuidText(boost::uuids::uuid const& id) {
 olan::Value uuidCell(std::vector<boost::uuids::uuid> const& ids) {
     olan::Value cell(zvCreateCellArray(2, {1, ids.size()}));
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        zvSetCell(cell.get(), i, zvCreateString_UTF8(boost::lexical_cast<std::string>(ids[i])));
+        zvSetCell(cell.get(), i, zvCreateString_UTF8(kz::uuidText(ids[i])));
     }
     return cell;
 }

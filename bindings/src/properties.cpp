@@ -9,13 +9,14 @@
 
 #include "properties.hpp"
 
-#include <boost/lexical_cast.hpp>
 #include <boost/uuid/uuid_io.hpp>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "arvex/utilities/bindings/wrappers.hpp"
 #include "korm/zero/messages.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/value_text.hpp"
 #include "marshalling.hpp"
@@ -41,14 +42,18 @@ constexpr char const* CollectionType = "korm.zero.Set";
 /// The UUID of a value given to `property` ("Key" or "Value"): InvalidValue for anything but
 /// whole UUID text.
 boost::uuids::uuid uuidOfPropertyValue(zvArray const* value, char const* property) {
+    std::optional<boost::uuids::uuid> id;
     try {
-        std::string const text = tarsk::core::text::toUtf8(olan::factory::extractString(value));
-        return boost::lexical_cast<boost::uuids::uuid>(text);
+        id = kz::parseUuidText(std::u16string_view(olan::factory::extractString(value)));
     } catch (std::exception const&) {
+        // Not text at all: refused below like text that does not parse.
+    }
+    if (!id) {
         kz::reportException(korm0::messages::InvalidValue(
             std::string("new ") + property, korm::zero::zi::detail::describeValue(value),
             korm0::messages::UUID_TEXT_FORM));
     }
+    return *id;
 }
 
 template <class Record>

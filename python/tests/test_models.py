@@ -3,6 +3,7 @@
 import pytest
 
 import zolmar
+from zolmar import _host
 from conftest import K1, K2, V1, V2
 
 
@@ -54,20 +55,22 @@ def test_each_call_outside_a_transaction_is_one_undo_step(arvex, model):
     assert not two.isValid(), "the constructor was a step of its own"
 
 
-def test_own_transactions_open_only_outside_the_sessions_and_can_be_switched_off(
-        umap, model, monkeypatch):
+def test_calls_rely_on_the_library_being_atomic_and_queries_open_nothing(umap, model, monkeypatch):
     begun = []
     begin = type(model).beginTransaction
     monkeypatch.setattr(type(model), "beginTransaction",
                         lambda self: (begun.append(self), begin(self))[1])
     umap.insertPair(K1, V1)
-    assert begun == [model]
-    with model.transaction():
-        umap.insertPair(K2, V1)
-    assert len(begun) == 2, "no transaction of its own inside the session's"
-    monkeypatch.setattr(zolmar, "auto_transactions", False)
-    umap.erasePairForKey(K1)
-    assert len(begun) == 2 and not umap.hasKey(K1)
+    before = _host.live_element_count()
+    with pytest.raises(zolmar.Error) as refused:
+        umap.insertPair(K1, V2)
+    assert refused.value.identifier == "korm0:messages:UniquenessConstraint"
+    assert _host.live_element_count() == before, "the refused call left nothing behind"
+    assert umap.findValueForKey(K1) == V1 and umap.hasKey(K1) and len(umap.Pairs) == 1
+    umap.insertPair(K2, V2)
+    assert begun == [], "the package opens no transaction of its own"
+    model.undo()
+    assert (umap.hasKey(K1), umap.hasKey(K2)) == (True, False), "one call, one undo step"
 
 
 def test_objects_keep_their_identity_while_they_live(umap, model):

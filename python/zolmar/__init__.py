@@ -201,44 +201,16 @@ def _document(function, member, receiver, name=None):
     return function
 
 
-# Each call that changes a model from outside a transaction of that model runs in a transaction of
-# its own, as a host does: one call is one undo step, and a call that fails leaves nothing behind.
-# Set to False for a session that manages its transactions itself.
-auto_transactions = True
-# A model's Python object -> the transactions opened on it through this package. Weak, so that a
-# dropped model (whose host object rolls back what it left open) leaves no entry behind.
-_open = weakref.WeakKeyDictionary()
-
-
-def _in_own_transaction(model_of, action):
-    """Runs `action` in a transaction of the model `model_of()` answers unless switched off, no
-    model is concerned or one of its transactions is open already (the model is asked only when
-    it matters)."""
-    if not auto_transactions:
-        return action()
-    model = model_of()
-    if model is None or _open.get(model, 0) > 0:
-        return action()
-    with _Transaction(model):
-        return action()
-
-
-def _call_on(qualified, element, action):
-    """Runs a call on `element`: in a transaction of its own for the library's classes; the
-    framework's own classes (models, views, meta-classes) manage their transactions themselves."""
-    if qualified.startswith("korm.zero"):
-        return action()
-    return _in_own_transaction(element.getModel, action)
+# No transaction is opened here: each call of the library is atomic by itself (a change opens or
+# joins a transaction of its model and is one undo step; a refused call leaves nothing behind),
+# and a query needs none. A session groups calls with `model.transaction()`.
 
 
 def _method(qualified, member):
     name, n = member["name"], _outputs(member)
 
     def method(self, *args):
-        inputs = [to_host(a) for a in args]
-
-        return _call_on(qualified, self,
-                        lambda: _result(_host.call_on(self._array, name, inputs, n)))
+        return _result(_host.call_on(self._array, name, [to_host(a) for a in args], n))
 
     return _document(method, member, "named")
 
@@ -259,17 +231,14 @@ def _property(qualified, member):
         return from_host(_host.get_property(self._array, name))
 
     def set_(self, value):
-        array = to_host(value)
-        _call_on(qualified, self, lambda: _host.set_property(self._array, name, array))
+        _host.set_property(self._array, name, to_host(value))
 
     return property(get, None if member["read_only"] else set_, doc=member["description"])
 
 
 def _constructor(qualified, member):
     def __init__(self, *args):
-        inputs = [to_host(a) for a in args]
-        model = next((a for a in args if isinstance(a, _class("korm.zero.Model"))), None)
-        array = _in_own_transaction(lambda: model, lambda: _host.construct(qualified, inputs))
+        array = _host.construct(qualified, [to_host(a) for a in args])
         self._array = array
         _objects[array.object_id()] = self
 
@@ -323,19 +292,6 @@ class _Transaction:
         return False
 
 
-def _track(name, change):
-    """A model's transaction member that also counts the transactions open on it."""
-
-    def member(self):
-        _host.call_on(self._array, name, [], 0)
-        _open[self] = _open.get(self, 0) + change
-        if _open[self] <= 0:
-            del _open[self]
-
-    member.__name__ = name
-    return member
-
-
 def _holds(view, item):
     """`item in view` for keyed views: an element is looked for among the entries, anything
     else is taken for a key."""
@@ -375,9 +331,6 @@ _KEYED_VIEW = {"__contains__": _holds, "__getitem__": _item}
 _CONVENIENCES = {
     "korm.zero.Model": {
         "transaction": lambda self: _Transaction(self),
-        "beginTransaction": _track("beginTransaction", +1),
-        "commit": _track("commit", -1),
-        "rollback": _track("rollback", -1),
         "_facts": lambda self: [repr(self.Name), f"with {self.getElementCount():.0f} elements"],
     },
     "korm.zero.ModelElement": {"_facts": _element_facts},

@@ -19,6 +19,7 @@
 // the folded records in the right (reverse) order. The outermost commit turns the chains into
 // one undo step.
 
+#include <algorithm>
 #include <boost/uuid/uuid_io.hpp>
 #include <exception>
 #include <utility>
@@ -69,6 +70,15 @@ class RestoringScope {
   private:
     int& m_counter;
 };
+
+/// Room for one more element, growing geometrically: reserve(size() + 1) would reallocate (and
+/// move every element) on each call, which made a long undo history quadratic.
+template <class T>
+void reserveOneMore(std::vector<T>& steps) {
+    if (steps.size() == steps.capacity()) {
+        steps.reserve(std::max<std::size_t>(16, 2 * steps.capacity()));
+    }
+}
 
 template <class T>
 void clearAndTrim(std::vector<T>& log) {
@@ -491,7 +501,7 @@ void Model::Impl::commitOutermost() {
         step->destroyed.reserve(m_destroyedLog.size());
         step->created.reserve(m_createdLog.size());
         released.reserve(m_createdLog.size());
-        m_undo.reserve(m_undo.size() + 1);
+        reserveOneMore(m_undo);
     } catch (...) {
         rollbackTop();
         throw;
@@ -727,7 +737,7 @@ void Model::Impl::undo() {
     UndoStep& step = *m_undo.back();
     std::vector<std::unique_ptr<Storage>> current;
     prepareRestore(step, true, current);
-    m_redo.reserve(m_redo.size() + 1);
+    reserveOneMore(m_redo);
     std::vector<std::unique_ptr<ProxyId>> proxyIds(step.destroyed.size());
     boost::optional<ModelChangeEvent> event;
     if (!m_listeners.empty()) {
@@ -768,7 +778,7 @@ void Model::Impl::redo() {
     UndoStep& step = *m_redo.back();
     std::vector<std::unique_ptr<Storage>> current;
     prepareRestore(step, false, current);
-    m_undo.reserve(m_undo.size() + 1);
+    reserveOneMore(m_undo);
     boost::optional<ModelChangeEvent> event;
     if (!m_listeners.empty()) {
         event = makeEvent(ModelChangeEvent::Cause::REDO, step);

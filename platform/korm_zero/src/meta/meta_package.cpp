@@ -4,11 +4,11 @@
 #include "korm/zero/meta/meta_package.hpp"
 
 #include <atomic>
-#include <boost/uuid/string_generator.hpp>
 
 #include "internal.hpp"
 #include "korm/zero/element_impl.hpp"
 #include "korm/zero/messages.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero::meta {
@@ -19,19 +19,11 @@ namespace {
 std::atomic<int> g_failureCountdown{0};
 
 boost::uuids::uuid parseUuid(std::string const& text) {
-    // The strict 36-character form only: string_generator also accepts braces and missing
-    // hyphens, which identities written as constants never need.
-    if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' ||
-        text[23] != '-') {
-        reportException(korm0::messages::InvalidValue(
-            "UUID text of a meta object", "\"" + text + "\"", korm0::messages::UUID_TEXT_FORM));
+    if (auto const id = parseUuidText(text)) {
+        return *id;
     }
-    try {
-        return boost::uuids::string_generator()(text);
-    } catch (std::runtime_error const&) {
-        reportException(korm0::messages::InvalidValue(
-            "UUID text of a meta object", "\"" + text + "\"", korm0::messages::UUID_TEXT_FORM));
-    }
+    reportException(korm0::messages::InvalidValue("UUID text of a meta object", "\"" + text + "\"",
+                                                  korm0::messages::UUID_TEXT_FORM));
 }
 
 Model const& metaModel() {
