@@ -111,6 +111,68 @@ py::object unpack(const Array& a) {
     }
 }
 
+/// The package's converters for what the fast path below leaves to Python (objects, lists,
+/// dicts; arrays other than text and scalars).
+py::object toHostFallback;
+py::object fromHostFallback;
+
+/// The host array of a call input: text, bool, int, float and None are converted here, without
+/// a Python call or an Array object in between; anything else goes through the package's
+/// to_host, whose Array is kept in `keep` for the length of the call.
+const zvArray* hostInput(py::handle value, std::vector<Value>& made, std::vector<Array>& keep) {
+    PyObject* const object = value.ptr();
+    if (PyUnicode_Check(object)) {
+        Py_ssize_t size = 0;
+        if (PyUnicode_IS_ASCII(object)) {
+            char const* const data = PyUnicode_AsUTF8AndSize(object, &size);
+            made.emplace_back(
+                zvCreateString_UTF8(std::string(data, static_cast<std::size_t>(size))));
+        } else {
+            made.emplace_back(zvCreateString_UTF16(value.cast<std::u16string>()));
+        }
+    } else if (PyBool_Check(object)) {
+        made.emplace_back(zvCreateLogical(object == Py_True));
+    } else if (PyFloat_Check(object) || PyLong_Check(object)) {
+        double const number = PyFloat_AsDouble(object);
+        if (number == -1.0 && PyErr_Occurred() != nullptr) {
+            throw py::error_already_set();  // an int too large for a double: OverflowError
+        }
+        made.emplace_back(zvCreateDouble(number));
+    } else if (object == Py_None) {
+        made.emplace_back(zvCreateEmpty());
+    } else {
+        keep.push_back(toHostFallback(value).cast<Array>());
+        return keep.back().get();
+    }
+    return made.back().get();
+}
+
+/// The Python value of a call's output: text and scalars here, anything else through the
+/// package's from_host.
+py::object pythonOutput(Value& output) {
+    const zvArray* const array = output.get();
+    if (array != nullptr) {
+        switch (zvGetClassCode(array) & ~zvFlagLent) {
+            case zvCodeChar:
+            case zvCodeLogical:
+            case zvCodeDouble: {
+                py::tuple const unpacked = unpack(Array(output.release()));
+                py::object payload = unpacked[1];
+                if (py::isinstance<py::list>(payload)) {
+                    py::list const items = payload;
+                    return items.empty()       ? py::none()
+                           : items.size() == 1 ? py::object(items[0])
+                                               : payload;
+                }
+                return payload;
+            }
+            default:
+                break;
+        }
+    }
+    return fromHostFallback(Array(output.release()));
+}
+
 /// Runs `f`, turning a host error into the Python error the package registered.
 template <class F>
 auto guarded(F&& f) -> decltype(f()) {
@@ -218,6 +280,25 @@ PYBIND11_MODULE(_host, m) {
                                  const std::vector<Array>& in, int n) {
         return guarded(
             [&] { return outputsOf(host::callOn(self.get(), method, inputsOf(in), n)); });
+    });
+    m.def("set_converters", [](py::object toHost, py::object fromHost) {
+        toHostFallback = std::move(toHost);
+        fromHostFallback = std::move(fromHost);
+    });
+    // A method call with Python values in and out, for the package's methods: the inputs are
+    // converted as they are read and the one output (if any) comes back as a Python value.
+    m.def("call_method", [](const Array& self, const std::string& method, py::tuple args, int n) {
+        std::vector<Value> made;
+        std::vector<Array> keep;
+        made.reserve(args.size());
+        host::Inputs inputs;
+        inputs.reserve(args.size());
+        for (py::handle arg : args) {
+            inputs.push_back(hostInput(arg, made, keep));
+        }
+        host::CallResult result =
+            guarded([&] { return host::callOn(self.get(), method, inputs, n); });
+        return result.outputs.empty() ? py::none() : pythonOutput(result.outputs.front());
     });
     m.def("get_property", [](const Array& self, const std::string& name) {
         return guarded([&] { return Array(host::getProperty(self.get(), name).release()); });

@@ -114,6 +114,9 @@ def from_host(array):
     return None
 
 
+_host.set_converters(to_host, from_host)
+
+
 def _wrap(array):
     address = array.object_id()
     if address == 0:
@@ -210,7 +213,7 @@ def _method(qualified, member):
     name, n = member["name"], _outputs(member)
 
     def method(self, *args):
-        return _result(_host.call_on(self._array, name, [to_host(a) for a in args], n))
+        return _host.call_method(self._array, name, args, n)
 
     return _document(method, member, "named")
 
