@@ -146,26 +146,36 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
             return;
         }
         auto const& other = static_cast<KeyedElementCollection const&>(source);
-        Container copy(other.m_container);
-        auto proxies = Base::copyProxyTable(other);
-        CollectionChange change(*this);
-        m_hinted = false;
-        this->m_container.swap(copy);
-        this->swapProxyTable(proxies);
-        change.commit();
+        install(Container(other.m_container), Base::copyProxyTable(other));
     }
 
-    /// Exchanges contents (nodes and proxy table) with `other`, a collection of the same
-    /// type, without bracket, announcement or bookkeeping, and without allocating: restoring
-    /// old values takes a saved copy's contents this way, where a copy could fail.
-    void basicSwapValues(KeyedElementCollection& other) noexcept {
+    // ---- contents as a value, for old-value records -------------------------------------
+
+    /// What the collection holds: its nodes (a tree that shares the collection's, so saving
+    /// costs O(1) whatever the size) and a copy of its proxy table (null for none).
+    struct Contents {
+        Container nodes;
+        std::unique_ptr<typename Base::ProxyTable> proxies;
+    };
+
+    /// The collection's contents now; later changes of the collection leave them as they are.
+    Contents saveContents() const { return {this->m_container, Base::copyProxyTable(*this)}; }
+
+    /// Becomes `contents` as basicCopyValues becomes a copy of a collection: copies first, then
+    /// the change in its bracket, without bookkeeping.
+    void basicRestore(Contents const& contents) {
+        install(Container(contents.nodes),
+                contents.proxies ? std::make_unique<typename Base::ProxyTable>(*contents.proxies)
+                                 : nullptr);
+    }
+
+    /// Exchanges its contents with `contents`, without bracket, announcement or bookkeeping,
+    /// and without allocating: restoring old values takes saved contents this way, where a copy
+    /// could fail.
+    void basicSwapContents(Contents& contents) noexcept {
         m_hinted = false;
-        other.m_hinted = false;
-        this->m_container.swap(other.m_container);
-        std::unique_ptr<typename Base::ProxyTable> table;
-        other.swapProxyTable(table);
-        this->swapProxyTable(table);
-        other.swapProxyTable(table);
+        this->m_container.swap(contents.nodes);
+        this->swapProxyTable(contents.proxies);
     }
 
   protected:
@@ -191,6 +201,16 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
     }
 
   private:
+    /// Takes `nodes` and `proxies` (made by the caller, so nothing fails from here on) in the
+    /// change's bracket.
+    void install(Container&& nodes, std::unique_ptr<typename Base::ProxyTable> proxies) {
+        CollectionChange change(*this);
+        m_hinted = false;
+        this->m_container.swap(nodes);
+        this->swapProxyTable(proxies);
+        change.commit();
+    }
+
     /// Erases a node that is held, forgetting the removal hint (which may be that node).
     void eraseNode(const_iterator node) {
         m_hinted = false;

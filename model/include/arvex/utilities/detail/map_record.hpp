@@ -8,12 +8,14 @@
 // with "Pairs" is here: reflection, containment bookkeeping, destruction, undo records and
 // the accessor that refuses proxy maps and resolves pending proxies.
 //
-// Old values of "Pairs" are a copy of the collection (no owner), saved only when the map holds
-// resolved entries: no saved copy means that the collection was empty.
+// Old values of "Pairs" are the collection's contents (its tree, shared, and a copy of its proxy
+// table), saved only when the map holds resolved entries: nothing saved means that the
+// collection was empty.
 
 #include <boost/uuid/uuid.hpp>
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 #include "arvex/utilities/detail/element_pattern.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
@@ -38,33 +40,33 @@ class PairsStorage : public kz::ModelElement::Impl::Storage {
         kz::ModelElement::Impl::Storage::revertUnchanged(record);
     }
 
-    /// The saved "Pairs" (an empty collection without owner when none was saved) as a value
-    /// referring to the collection.
+    /// The saved "Pairs" as a value referring to a collection without owner that holds them
+    /// (an empty one when none were saved), made on demand: only listeners and tests ask.
     kz::Value getOldValue(kz::meta::Property const& property, kz::AccessTag tag) const override {
         if (property == Map::pairsProperty() && isChanged(Map::PAIRS)) {
-            if (oldPairs) {
-                return kz::Value::reference(kz::ValueMeta(property), oldPairs.get());
+            if (!m_oldView) {
+                m_oldView = Map::makePairs(nullptr);
+                if (oldPairs) {
+                    m_oldView->basicRestore(*oldPairs);
+                }
             }
-            if (!m_noPairs) {
-                m_noPairs = Map::makePairs(nullptr);
-            }
-            return kz::Value::reference(kz::ValueMeta(property), m_noPairs.get());
+            return kz::Value::reference(kz::ValueMeta(property), m_oldView.get());
         }
         return kz::ModelElement::Impl::Storage::getOldValue(property, tag);
     }
 
-    /// The saved collection, or null when the map held no resolved entry.
-    std::unique_ptr<Pairs> oldPairs;
+    /// The saved contents of "Pairs", or none when the map held no resolved entry.
+    std::optional<typename Pairs::Contents> oldPairs;
 
   private:
-    // The empty collection getOldValue hands out when nothing was saved, made on demand.
-    mutable std::unique_ptr<Pairs> m_noPairs;
+    // The collection getOldValue hands out, made on demand.
+    mutable std::unique_ptr<Pairs> m_oldView;
 
     bool unchanged(Map const& map) const {
         if (!oldPairs) {
             return !map.hasPairs();
         }
-        auto const& before = Map::entriesOf(*oldPairs);
+        auto const& before = oldPairs->nodes;
         auto const& now = Map::entriesOf(map.peekPairs());
         return before.size() == 1 && now.size() == 1 &&
                before.begin()->first == now.begin()->first &&
@@ -224,7 +226,8 @@ class MapRecord : public RecordBase<X, 1> {
         return newStorage<Storage>(*this, Base::BIT_COUNT);
     }
 
-    /// Saves a copy of "Pairs" (proxies included) when the map holds resolved entries.
+    /// Saves the contents of "Pairs" (proxies included) when the map holds resolved entries:
+    /// the tree is shared, not copied, so this costs the same at any size.
     void copyValue(kz::ModelElement::Impl::Storage& storage, std::size_t index) const override {
         if (index != PAIRS) {
             Base::copyValue(storage, index);
@@ -233,12 +236,10 @@ class MapRecord : public RecordBase<X, 1> {
         if (!hasPairs()) {
             return;
         }
-        auto saved = makePairs(nullptr);
-        kz::ModelElement::Impl::_basicCopyValues(*saved, *m_pairs);
-        static_cast<Storage&>(storage).oldPairs = std::move(saved);
+        static_cast<Storage&>(storage).oldPairs = m_pairs->saveContents();
     }
 
-    /// Restores "Pairs" from the saved copy; without one the map held no resolved entry, so
+    /// Restores "Pairs" from the saved contents; without them the map held no resolved entry, so
     /// its nodes are dropped (a proxy table, which the copy would not have described either,
     /// is kept).
     void copyStateFromStorage(kz::ModelElement::Impl::Storage const& storage) override {
@@ -246,7 +247,7 @@ class MapRecord : public RecordBase<X, 1> {
         auto const& own = static_cast<Storage const&>(storage);
         if (own.isChanged(PAIRS)) {
             if (own.oldPairs) {
-                kz::ModelElement::Impl::_basicCopyValues(*m_pairs, *own.oldPairs);
+                m_pairs->basicRestore(*own.oldPairs);
             } else {
                 kz::ModelElement::Impl::_basicClear(*m_pairs);
             }
@@ -254,14 +255,14 @@ class MapRecord : public RecordBase<X, 1> {
         Base::copyStateFromStorage(storage);
     }
 
-    /// Restores "Pairs" by taking the saved copy's nodes, which cannot fail: the record is
+    /// Restores "Pairs" by taking the saved nodes, which cannot fail: the record is
     /// discarded afterwards.
     void moveStateFromStorage(kz::ModelElement::Impl::Storage& storage) noexcept override {
         kz::Model const keepModel = this->getModel();
         auto& own = static_cast<Storage&>(storage);
         if (own.isChanged(PAIRS)) {
             if (own.oldPairs) {
-                m_pairs->basicSwapValues(*own.oldPairs);
+                m_pairs->basicSwapContents(*own.oldPairs);
             } else {
                 kz::ModelElement::Impl::_basicClear(*m_pairs);
             }
