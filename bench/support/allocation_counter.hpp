@@ -2,7 +2,8 @@
 
 // What the global operator new and delete have handed out, in a benchmark program that links
 // the bench_allocation_counter object library (which replaces them). Sizes are the allocator's
-// usable sizes, so its rounding counts too.
+// usable sizes, so its rounding counts too. The counts are exact while one thread at a time
+// allocates, as in the benchmark programs.
 
 #include <cstdint>
 

@@ -20,6 +20,7 @@
 // one undo step.
 
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
 #include <boost/uuid/uuid_io.hpp>
 #include <exception>
 #include <utility>
@@ -42,12 +43,16 @@ struct Model::Impl::UndoStep {
         // current values first and then take these out of the records, which cannot fail.
         std::unique_ptr<Storage> saved;
     };
-    std::vector<ModelElement::Impl*> created;
-    std::vector<DestroyedEntry> destroyed;
+    // Most steps are one call: one element created, destroyed or changed, kept in place.
+    template <class T>
+    using Few = boost::container::small_vector<T, 1>;
+
+    Few<ModelElement::Impl*> created;
+    Few<DestroyedEntry> destroyed;
     // While the step is undone, the proxy ids taken from elements whose conversion was undone
     // (parallel to `destroyed`).
     std::vector<std::unique_ptr<ProxyId>> undoneProxyIds;
-    std::vector<Changed> changed;
+    Few<Changed> changed;
     boost::optional<Value> value;
 
     bool empty() const noexcept { return created.empty() && destroyed.empty() && changed.empty(); }
