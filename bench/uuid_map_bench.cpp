@@ -19,10 +19,13 @@
 #include "allocation_counter.hpp"
 #include "arvex_utilities.hpp"
 #include "bench_support.hpp"
+#include "filled_map.hpp"
 #include "korm/zero/zero.hpp"
 
 namespace {
 
+using arvex::bench::FilledMap;
+using arvex::bench::valueOf;
 using arvex::utilities::UUIDMap;
 using boost::uuids::uuid;
 using korm::zero::Model;
@@ -34,29 +37,9 @@ std::vector<uuid> shuffled(std::vector<uuid> keys, unsigned seed) {
     return keys;
 }
 
-uuid valueOf(uuid key) {
-    key.data[0] ^= 0x5a;
-    return key;
-}
-
 void perPair(benchmark::State& state, std::int64_t pairsPerIteration) {
     arvex::bench::timePerItem(state, pairsPerIteration, "ns_per_pair");
 }
-
-/// A model holding one map filled with `keys` in one transaction, with no undo history.
-struct Filled {
-    Model model = Model::create();
-    UUIDMap map = UUIDMap::create(model);
-
-    explicit Filled(std::vector<uuid> const& keys) {
-        Transaction transaction = model->beginTransaction(false);
-        for (auto const& key : keys) {
-            map->insertPair(key, valueOf(key));
-        }
-        transaction.commit();
-        model->clearUndoHistory();
-    }
-};
 
 RawMap filledRaw(std::vector<uuid> const& keys) {
     RawMap raw;
@@ -73,7 +56,7 @@ void insertArvex(benchmark::State& state) {
     double liveBytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto filled = std::make_unique<Filled>(std::vector<uuid>());
+        auto filled = std::make_unique<FilledMap>(std::vector<uuid>());
         std::int64_t const before = arvex::bench::liveBytes();
         state.ResumeTiming();
         {
@@ -119,7 +102,7 @@ template <bool FIND>
 void lookupArvex(benchmark::State& state) {
     auto const keys = arvex::bench::randomUuids(state.range(0), 2);
     auto const order = shuffled(keys, 3);
-    Filled const filled(keys);
+    FilledMap const filled(keys);
     UUIDMap::Impl const& map = *filled.map;
     for (auto _ : state) {
         for (auto const& key : order) {
@@ -160,7 +143,7 @@ void eraseKeyArvex(benchmark::State& state) {
         order.resize(order.size() / 2);
         return order;
     }();
-    Filled filled(keys);
+    FilledMap filled(keys);
     for (auto _ : state) {
         {
             Transaction transaction = filled.model->beginTransaction(false);
@@ -203,7 +186,7 @@ uuid const sharedValue = arvex::bench::randomUuids(1, 99).front();
 
 void eraseValueArvex(benchmark::State& state) {
     auto const keys = arvex::bench::randomUuids(state.range(0), 6);
-    Filled filled(keys);
+    FilledMap filled(keys);
     {
         Transaction transaction = filled.model->beginTransaction(false);
         for (std::int64_t i = 0; i < std::min<std::int64_t>(SHARED, state.range(0)); ++i) {

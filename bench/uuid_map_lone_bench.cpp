@@ -25,33 +25,19 @@
 #include "allocation_counter.hpp"
 #include "arvex_utilities.hpp"
 #include "bench_support.hpp"
+#include "filled_map.hpp"
 #include "korm/zero/zero.hpp"
 
 namespace {
 
+using arvex::bench::FilledMap;
 using arvex::utilities::UUIDMap;
 using boost::uuids::uuid;
 using korm::zero::Model;
-using korm::zero::Transaction;
 using RawMap = std::map<uuid, uuid>;
 
 constexpr std::size_t kBatch = 64;
 constexpr int kBatchesPerHistory = 16;
-
-/// A model holding one map of `keys` (each key its own value), with no undo history.
-struct Filled {
-    Model model = Model::create();
-    UUIDMap map = UUIDMap::create(model);
-
-    explicit Filled(std::vector<uuid> const& keys) {
-        Transaction transaction = model->beginTransaction(false);
-        for (auto const& key : keys) {
-            map->insertPair(key, key);
-        }
-        transaction.commit();
-        model->clearUndoHistory();
-    }
-};
 
 /// Runs `timed` then `untimed` per iteration, reporting only the time of `timed`.
 template <class Timed, class Untimed>
@@ -108,7 +94,7 @@ void loneArvex(benchmark::State& state) {
     auto const keys = arvex::bench::randomUuids(state.range(0), 21);
     Batches fresh(arvex::bench::randomUuids(kFreshKeys, 22));
     Batches present(keys);
-    Filled filled(keys);
+    FilledMap filled(keys);
     UUIDMap::Impl& map = *filled.map;
     Model const& model = filled.model;
     auto const insertFresh = [&] {
