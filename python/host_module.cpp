@@ -9,6 +9,7 @@
 #include <boost/lexical_cast/bad_lexical_cast.hpp>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -128,7 +129,17 @@ const zvArray* hostInput(py::handle value, std::vector<Value>& made, std::vector
             made.emplace_back(
                 zvCreateString_UTF8(std::string(data, static_cast<std::size_t>(size))));
         } else {
-            made.emplace_back(zvCreateString_UTF16(value.cast<std::u16string>()));
+            // Text that UTF-16 cannot hold (a lone surrogate) raises UnicodeEncodeError.
+            auto const bytes = py::reinterpret_steal<py::object>(
+                PyUnicode_AsEncodedString(object, "utf-16-le", "strict"));
+            if (!bytes) {
+                throw py::error_already_set();
+            }
+            char* data = nullptr;
+            PyBytes_AsStringAndSize(bytes.ptr(), &data, &size);
+            std::u16string text(static_cast<std::size_t>(size) / 2, u'\0');
+            std::memcpy(text.data(), data, text.size() * 2);
+            made.emplace_back(zvCreateString_UTF16(text));
         }
     } else if (PyBool_Check(object)) {
         made.emplace_back(zvCreateLogical(object == Py_True));

@@ -21,6 +21,12 @@ def test_errors_carry_their_identifiers_and_change_nothing(umap, model):
     assert str(caught.value).count("UniquenessConstraint") == 1, "the id is said once"
     with pytest.raises(zolmar.BadLexicalCast):
         umap.insertPair("not a uuid", V1)
+    with pytest.raises(zolmar.BadLexicalCast):
+        umap.insertPair("6f1c2a3b-0000-4000-8000-00000000000\u00e9", V1)  # not ASCII
+    with pytest.raises(UnicodeEncodeError):
+        umap.insertPair("\ud800", V1)  # no UTF-16 for a lone surrogate
+    with pytest.raises(TypeError):
+        umap.insertPair(object(), V1)
     with pytest.raises(zolmar.Error) as caught:
         umap.Pairs[K1].Key = "not a uuid"
     assert caught.value.identifier == "korm0:messages:InvalidValue"
