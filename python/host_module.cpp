@@ -125,9 +125,9 @@ const zvArray* hostInput(py::handle value, std::vector<Value>& made, std::vector
     if (PyUnicode_Check(object)) {
         Py_ssize_t size = 0;
         if (PyUnicode_IS_ASCII(object)) {
+            // ASCII widens to UTF-16 unit for unit: no decoding.
             char const* const data = PyUnicode_AsUTF8AndSize(object, &size);
-            made.emplace_back(
-                zvCreateString_UTF8(std::string(data, static_cast<std::size_t>(size))));
+            made.emplace_back(zvCreateString_UTF16(std::u16string(data, data + size)));
         } else {
             // Text that UTF-16 cannot hold (a lone surrogate) raises UnicodeEncodeError.
             auto const bytes = py::reinterpret_steal<py::object>(
