@@ -26,9 +26,7 @@ namespace {
 
 /// The entry filed under `key` in `pairs`, or null.
 UUIDMapEntry const* entryUnder(UUIDMap::Impl::Pairs const& pairs, uuid const& key) {
-    auto const& nodes = UUIDMap::Impl::entriesOf(pairs);
-    auto const it = nodes.find(key);
-    return it == nodes.end() ? nullptr : &it->second;
+    return UUIDMap::Impl::entriesOf(pairs).find_value(key);
 }
 
 }  // namespace

@@ -485,6 +485,35 @@ TEST(PersistentBTreeTest, WritingAValueCopiesOnlyASharedPath) {
     EXPECT_THROW(static_cast<void>(other.at(-7)), std::out_of_range);
 }
 
+TEST(PersistentBTreeTest, FindValueAgreesWithFindAcrossStaleSeparators) {
+    // Small nodes and erasures leave separators equal to keys that moved or went away.
+    SmallMap<int, int> map;
+    SmallMultimap<int, int> multi;
+    std::mt19937 random(11);
+    for (int i = 0; i < 600; ++i) {
+        int const key = static_cast<int>(random() % 400);
+        map.emplace(key, i);
+        multi.emplace(key, i);
+        if (i % 3 == 0) {
+            map.erase(static_cast<int>(random() % 400));
+            multi.erase(static_cast<int>(random() % 400));
+        }
+    }
+    auto const agree = [](auto const& tree) {
+        for (int key = -1; key <= 400; ++key) {
+            auto const it = tree.find(key);
+            auto const* value = tree.find_value(key);
+            ASSERT_EQ(value == nullptr, it == tree.end()) << key;
+            if (value != nullptr) {
+                EXPECT_EQ(value, &it->second) << key;
+            }
+        }
+    };
+    agree(map);
+    agree(multi);
+    EXPECT_EQ((SmallMap<int, int>().find_value(1)), nullptr);
+}
+
 TEST(PersistentBTreeTest, EqualityComparesContentsNotSharing) {
     auto a = filled(100);
     auto b = filled(100);

@@ -133,16 +133,16 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
 
     /// The entry filed under `key`, or an empty handle.
     T find(K const& key) const {
-        auto const it = this->m_container.find(key);
-        return it == this->m_container.end() ? T() : it->second;
+        T const* const entry = this->m_container.find_value(key);
+        return entry == nullptr ? T() : *entry;
     }
     /// The record filed under `key`, or null. No reference is taken: for reading while the
     /// map does not change (a look-up that copies no handle).
     EntryImpl* findRecord(K const& key) const {
-        auto const it = this->m_container.find(key);
-        return it == this->m_container.end() ? nullptr : Base::recordOf(it->second);
+        T const* const entry = this->m_container.find_value(key);
+        return entry == nullptr ? nullptr : Base::recordOf(*entry);
     }
-    bool hasKey(K const& key) const { return this->m_container.count(key) != 0; }
+    bool hasKey(K const& key) const { return this->m_container.contains(key); }
     /// Every key once, ascending, each a single UUID value; empty when the UUID type is not
     /// available from the meta registry.
     std::vector<Value> getAllKeys() const {

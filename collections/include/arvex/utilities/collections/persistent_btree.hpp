@@ -167,7 +167,31 @@ class PersistentBTree {
         }
         return it;
     }
-    bool contains(K const& key) const { return find(key) != end(); }
+    /// The value of `key` (the first one in a multimap), or null: a descent that builds no
+    /// iterator. The pointer stays good until the container changes or is dropped.
+    mapped_type const* find_value(K const& key) const {
+        NodeHeader const* node = m_root;
+        if (node == nullptr) {
+            return nullptr;
+        }
+        while (!node->leaf) {
+            auto const* inner = Store::inner(node);
+            node = inner->children[bound<false>(
+                inner->count - 1u, key,
+                [inner](std::size_t j) -> K const& { return inner->keys[j]; })];
+        }
+        auto const* leaf = Store::leaf(node);
+        std::size_t const slot = bound<false>(
+            leaf->count, key, [leaf](std::size_t j) -> K const& { return leaf->values[j].first; });
+        if (slot == leaf->count) {
+            // The bound lies in the next leaf (the separator above equals the key).
+            const_iterator const it = find(key);
+            return it == end() ? nullptr : &it->second;
+        }
+        auto const& found = leaf->values[slot];
+        return m_compare(key, found.first) ? nullptr : &found.second;
+    }
+    bool contains(K const& key) const { return find_value(key) != nullptr; }
     /// The value of `key` (the first one in a multimap); std::out_of_range when there is none.
     mapped_type const& at(K const& key) const {
         const_iterator const it = find(key);

@@ -136,9 +136,8 @@ class MapRecord : public RecordBase<X, 1> {
 
     /// True when a valid entry is filed under `key` (the collection read as it is).
     bool holdsEntryUnder(boost::uuids::uuid const& key) const {
-        auto const& nodes = entriesOf(*m_pairs);
-        auto const it = nodes.find(key);
-        return it != nodes.end() && static_cast<bool>(it->second);
+        auto const* const entry = entriesOf(*m_pairs).find_value(key);
+        return entry != nullptr && static_cast<bool>(*entry);
     }
 
     /// True when the collection holds at least one resolved entry.
