@@ -19,10 +19,9 @@
 
 namespace korm::zero {
 
-/// The map collection over Container (a PersistentMap<K, T>, or any ordered map offering its
-/// interface). Keys are compared with the
-/// container's order; for UUIDs that is 16 unsigned bytes from byte 0 on, the order of their
-/// canonical text.
+/// The map collection over Container (a persistent tree, or any ordered map offering its
+/// interface). Keys are compared with the container's order; for UUIDs that is 16 unsigned
+/// bytes from byte 0 on, the order of their canonical text.
 template <class K, class T, class Container>
 class ElementMapBase : public KeyedElementCollection<K, T, Container> {
     using Base = KeyedElementCollection<K, T, Container>;
