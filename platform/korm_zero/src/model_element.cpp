@@ -10,15 +10,12 @@
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/proxy.hpp"
 #include "korm/zero/reflection.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero {
 
 namespace {
-
-std::u16string uuidText(boost::uuids::uuid const& id) {
-    return tarsk::core::text::toUtf16(boost::uuids::to_string(id));
-}
 
 Model::Impl* requireModel(Model const& model) {
     if (!model) {
@@ -77,7 +74,7 @@ void ModelElement::Impl::requireModifiable() const {
         reportException(korm0::messages::CannotModifyProxy());
     }
     if (!isLive() || m_model == nullptr) {
-        reportException(korm0::messages::CannotModifyRemovedElement(uuidText(m_uuid)));
+        reportException(korm0::messages::CannotModifyRemovedElement(uuidText16(m_uuid)));
     }
 }
 
@@ -173,7 +170,7 @@ void ModelElement::Impl::checkCompatibleModel(Impl const* element,
         return model != nullptr ? model->getName() : std::u16string();
     };
     reportException(korm0::messages::CannotCreateCrossModelAssociation(
-        uuidText(element->m_uuid), name(element->m_model), name(m_model)));
+        uuidText16(element->m_uuid), name(element->m_model), name(m_model)));
 }
 
 // ---- destruction ------------------------------------------------------------------------
@@ -264,7 +261,8 @@ Value ModelElement::Impl::getPropertyValue(meta::Property const& /*property*/,
 void ModelElement::Impl::setPropertyValue(meta::Property const& property, Value const& /*value*/,
                                           AccessTag /*tag*/) {
     reportException(korm0::messages::UnknownProperty(
-        uuidText(m_uuid), property.isEmpty() ? std::u16string() : uuidText(property->getUuid())));
+        uuidText16(m_uuid),
+        property.isEmpty() ? std::u16string() : uuidText16(property->getUuid())));
 }
 
 Value ModelElement::Impl::invoke(meta::Operation const& operation,
@@ -272,26 +270,28 @@ Value ModelElement::Impl::invoke(meta::Operation const& operation,
     InvokeHandler const handler = getInvokeHandler();
     if (handler == nullptr) {
         reportException(korm0::messages::CannotInvokeOperation(
-            operation.isEmpty() ? std::u16string() : uuidText(operation->getUuid()),
-            uuidText(m_uuid)));
+            operation.isEmpty() ? std::u16string() : uuidText16(operation->getUuid()),
+            uuidText16(m_uuid)));
     }
     return handler(*this, operation, arguments);
 }
 
 std::u16string ModelElement::Impl::identifier() const {
-    return uuidText(m_uuid);
+    return uuidText16(m_uuid);
 }
 
 void ModelElement::Impl::inverseAdd(ModelElement const& /*element*/,
                                     meta::Property const& property) {
     reportException(korm0::messages::UnknownProperty(
-        uuidText(m_uuid), property.isEmpty() ? std::u16string() : uuidText(property->getUuid())));
+        uuidText16(m_uuid),
+        property.isEmpty() ? std::u16string() : uuidText16(property->getUuid())));
 }
 
 void ModelElement::Impl::inverseRemove(ModelElement const& /*element*/,
                                        meta::Property const& property) {
     reportException(korm0::messages::UnknownProperty(
-        uuidText(m_uuid), property.isEmpty() ? std::u16string() : uuidText(property->getUuid())));
+        uuidText16(m_uuid),
+        property.isEmpty() ? std::u16string() : uuidText16(property->getUuid())));
 }
 
 bool ModelElement::Impl::inverseContainsProxyTo(ModelElement const& /*element*/,

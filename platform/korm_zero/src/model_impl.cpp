@@ -28,6 +28,7 @@
 #include "korm/zero/messages.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/testing.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "open_models.hpp"
 #include "tarsk/core/text.hpp"
 
@@ -59,10 +60,6 @@ struct Model::Impl::UndoStep {
 };
 
 namespace {
-
-std::u16string uuidText(boost::uuids::uuid const& id) {
-    return tarsk::core::text::toUtf16(boost::uuids::to_string(id));
-}
 
 // Restoring old values must not record anything.
 class RestoringScope {
@@ -314,7 +311,7 @@ void Model::Impl::elementCreated(ModelElement::Impl* element) {
     if (auto const it = m_index.find(element->m_uuid); it == m_index.end()) {
         reserveIndexSlots(1);
     } else if (it->isLive()) {
-        reportException(korm0::messages::UniquenessConstraint(uuidText(element->m_uuid)));
+        reportException(korm0::messages::UniquenessConstraint(uuidText16(element->m_uuid)));
     }
     m_createdLog.push_back(element);
     // Takes the entry over when the UUID was freed by a removal.

@@ -3,7 +3,6 @@
 #include "korm/zero/proxy.hpp"
 
 #include <algorithm>
-#include <boost/uuid/string_generator.hpp>
 #include <boost/uuid/uuid_io.hpp>
 #include <map>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/model_impl.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "open_models.hpp"
 #include "tarsk/core/text.hpp"
 
@@ -25,30 +25,16 @@ ProxyId::ProxyId(std::u16string elementId, std::u16string classId,
 
 ProxyId ProxyId::forElement(boost::uuids::uuid const& element, boost::uuids::uuid const& classId,
                             boost::optional<std::u16string> modelName) {
-    using tarsk::core::text::toUtf16;
-    return ProxyId(toUtf16(boost::uuids::to_string(element)),
-                   classId.is_nil() ? std::u16string() : toUtf16(boost::uuids::to_string(classId)),
+    return ProxyId(uuidText16(element), classId.is_nil() ? std::u16string() : uuidText16(classId),
                    std::move(modelName));
 }
 
 boost::optional<boost::uuids::uuid> ProxyId::getTargetUuid() const {
     // Only the canonical 36-character form is accepted (either case).
-    if (m_elementId.size() != 36) {
-        return boost::none;
+    if (auto const id = parseUuidText(std::u16string_view(m_elementId))) {
+        return *id;
     }
-    std::string narrow;
-    narrow.reserve(36);
-    for (std::size_t i = 0; i < m_elementId.size(); ++i) {
-        char16_t const c = m_elementId[i];
-        bool const hyphen = i == 8 || i == 13 || i == 18 || i == 23;
-        bool const hex =
-            (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-        if (hyphen ? c != u'-' : !hex) {
-            return boost::none;
-        }
-        narrow += static_cast<char>(c);
-    }
-    return boost::uuids::string_generator()(narrow);
+    return boost::none;
 }
 
 std::size_t ProxyId::hash() const noexcept {

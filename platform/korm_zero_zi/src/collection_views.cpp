@@ -24,6 +24,7 @@
 #include "internal.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/standard_types.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
 #include "korm/zero/zi/value_text.hpp"
@@ -82,7 +83,7 @@ Value keyTexts(std::vector<korm::zero::Value> const& keys) {
         if (!key.hasData()) {
             invalidValue("key", "<no data>", "this view shows keys as UUID text");
         }
-        texts.push_back(uuidText(*static_cast<boost::uuids::uuid const*>(key.getPayload())));
+        texts.push_back(uuidText16(*static_cast<boost::uuids::uuid const*>(key.getPayload())));
     }
     return Value(olan::factory::Marshaler<olan::factory::UnicodeStringVectorPolicy>::ToM(texts));
 }

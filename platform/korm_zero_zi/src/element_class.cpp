@@ -12,6 +12,7 @@
 // objects of every derived class, whatever class type name the binding used.
 
 #include "internal.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "korm/zero/zi/wrapper_info.hpp"
 #include "olan/factory/strings.hpp"
@@ -28,7 +29,7 @@ Value uuidProperty(olan::Object& self) {
     auto* record = static_cast<ModelElement::Impl*>(self.primaryPointer());
     olan::factory::impl::validateSelfPointer(record);
     ModelElement const held(record);
-    return Value(zvCreateString_UTF16(uuidText(record->getUuid())));
+    return Value(zvCreateString_UTF16(uuidText16(record->getUuid())));
 }
 
 void isValid(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {

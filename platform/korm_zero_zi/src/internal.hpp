@@ -91,9 +91,6 @@ ModelElement selfElement(int inputCount, zvArray const* const* inputs);
 /// and bound; raises the host's InvalidHandle otherwise. Returns its primary pointer.
 void* selfPointer(int inputCount, zvArray const* const* inputs, std::string_view className);
 
-/// The lower-case 36-character text of a UUID.
-std::u16string uuidText(boost::uuids::uuid const& id);
-
 /// Stores `value` in output slot 0 (when the caller takes outputs) and reports one output.
 void setOutput(int& outputCount, olan::Value* outputs, olan::Value value);
 /// Stores a logical in output slot 0 and reports one output.

@@ -1,15 +1,10 @@
 // UUID text of host values, and framework values carrying a UUID.
 
-#include <boost/lexical_cast.hpp>
-#include <boost/uuid/uuid_io.hpp>
-#include <exception>
-#include <string>
-
+#include "korm/zero/uuid_text.hpp"
 #include "internal.hpp"
 #include "korm/zero/meta/standard_types.hpp"
 #include "korm/zero/services/hashers.hpp"
 #include "korm/zero/zi/struct_builder.hpp"
-#include "tarsk/core/text.hpp"
 
 namespace korm::zero::zi {
 
@@ -45,12 +40,10 @@ boost::optional<uuid> extractUuid(zvArray const* value) {
     if (value == nullptr || (zvGetClassCode(value) & ~zvFlagLent) != zvCodeChar) {
         return boost::none;
     }
-    try {
-        return boost::lexical_cast<uuid>(zvGetString_UTF8(value));
-    } catch (std::exception const&) {
-        // Text that is no UUID, or not convertible to 8-bit text.
-        return boost::none;
+    if (auto const id = parseUuidText(std::u16string_view(zvGetString_UTF16(value)))) {
+        return *id;
     }
+    return boost::none;
 }
 
 Value makeUuidValue(uuid const& id) {
@@ -64,13 +57,5 @@ Value makeUuidValue(uuid const& id) {
 }
 
 }  // namespace detail
-
-namespace internal {
-
-std::u16string uuidText(uuid const& id) {
-    return tarsk::core::text::toUtf16(boost::uuids::to_string(id));
-}
-
-}  // namespace internal
 
 }  // namespace korm::zero::zi

@@ -34,7 +34,4 @@ ModelElement createRecord(Model const& model, boost::uuids::uuid const& id,
     return element;
 }
 
-/// UTF-16 text of a UUID.
-std::u16string uuidText(boost::uuids::uuid const& id);
-
 }  // namespace korm::zero::meta::detail

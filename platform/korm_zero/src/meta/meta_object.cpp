@@ -9,17 +9,10 @@
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/model_impl.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero::meta {
-
-namespace detail {
-
-std::u16string uuidText(boost::uuids::uuid const& id) {
-    return tarsk::core::text::toUtf16(boost::uuids::to_string(id));
-}
-
-}  // namespace detail
 
 // ---- handles ----------------------------------------------------------------------------
 
