@@ -9,6 +9,7 @@ Times are the best of five repetitions (time.perf_counter), per call.
 """
 
 import os
+import random
 import sys
 import time
 import uuid
@@ -29,7 +30,7 @@ def best(function, calls):
 
 
 def texts(count, seed):
-    generator = __import__("random").Random(seed)
+    generator = random.Random(seed)
     return [str(uuid.UUID(int=generator.getrandbits(128), version=4)) for _ in range(count)]
 
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,33 +59,50 @@ Array makeStruct(const std::vector<std::pair<std::string, Array>>& fields) {
     return s;
 }
 
-/// Python's view of an array: (kind, payload) with the payload a Python value for scalars and
-/// text, a list of Arrays for cells, a dict of Arrays for a 1-by-1 struct.
+/// The Python value of a text, logical or double array: text as a str; no element as None, one
+/// as a scalar, more as a list. Nothing for arrays of other classes.
+std::optional<py::object> plainValue(const zvArray* array) {
+    std::size_t const n = zvGetElementCount(array);
+    auto const scalars = [&](auto element) -> py::object {
+        if (n == 0)
+            return py::none();
+        if (n == 1)
+            return py::cast(element(0));
+        py::list items;
+        for (std::size_t i = 0; i < n; ++i)
+            items.append(element(i));
+        return items;
+    };
+    switch (zvGetClassCode(array) & ~zvFlagLent) {
+        case zvCodeChar: {
+            std::u16string const text = zvGetString_UTF16(array);
+            return py::reinterpret_steal<py::object>(
+                PyUnicode_DecodeUTF16(reinterpret_cast<const char*>(text.data()),
+                                      static_cast<Py_ssize_t>(text.size() * 2), nullptr, nullptr));
+        }
+        case zvCodeLogical:
+            return scalars([array](std::size_t i) { return zvGetLogical(array, i); });
+        case zvCodeDouble:
+            return scalars([array](std::size_t i) { return zvGetDouble(array, i); });
+        default:
+            return std::nullopt;
+    }
+}
+
+/// Python's view of an array: (kind, payload) with the payload a Python value for text and
+/// scalars (see plainValue), a list of Arrays for cells, a dict of Arrays for a 1-by-1 struct.
 py::object unpack(const Array& a) {
     const zvArray* array = a.get();
     if (array == nullptr)
         return py::make_tuple("empty", py::none());
     std::size_t const n = zvGetElementCount(array);
     switch (zvGetClassCode(array) & ~zvFlagLent) {
-        case zvCodeChar: {
-            std::u16string const text = zvGetString_UTF16(array);
-            return py::make_tuple("char",
-                                  py::reinterpret_steal<py::object>(PyUnicode_DecodeUTF16(
-                                      reinterpret_cast<const char*>(text.data()),
-                                      static_cast<Py_ssize_t>(text.size() * 2), nullptr, nullptr)));
-        }
-        case zvCodeLogical: {
-            py::list items;
-            for (std::size_t i = 0; i < n; ++i)
-                items.append(zvGetLogical(array, i));
-            return py::make_tuple("logical", items);
-        }
-        case zvCodeDouble: {
-            py::list items;
-            for (std::size_t i = 0; i < n; ++i)
-                items.append(zvGetDouble(array, i));
-            return py::make_tuple("double", items);
-        }
+        case zvCodeChar:
+            return py::make_tuple("char", *plainValue(array));
+        case zvCodeLogical:
+            return py::make_tuple("logical", *plainValue(array));
+        case zvCodeDouble:
+            return py::make_tuple("double", *plainValue(array));
         case zvCodeCell: {
             py::list items;
             for (std::size_t i = 0; i < n; ++i) {
@@ -117,68 +135,62 @@ py::object unpack(const Array& a) {
 py::object toHostFallback;
 py::object fromHostFallback;
 
-/// The host array of a call input: text, bool, int, float and None are converted here, without
-/// a Python call or an Array object in between; anything else goes through the package's
-/// to_host, whose Array is kept in `keep` for the length of the call.
-const zvArray* hostInput(py::handle value, std::vector<Value>& made, std::vector<Array>& keep) {
+/// The host array of a Python text, bool, int, float or None; nothing for any other value.
+/// Text that UTF-16 cannot hold (a lone surrogate) raises UnicodeEncodeError, an int too large
+/// for a double OverflowError.
+std::optional<Value> scalarInput(py::handle value) {
     PyObject* const object = value.ptr();
     if (PyUnicode_Check(object)) {
         Py_ssize_t size = 0;
         if (PyUnicode_IS_ASCII(object)) {
             // ASCII widens to UTF-16 unit for unit: no decoding.
             char const* const data = PyUnicode_AsUTF8AndSize(object, &size);
-            made.emplace_back(zvCreateString_UTF16(std::u16string(data, data + size)));
-        } else {
-            // Text that UTF-16 cannot hold (a lone surrogate) raises UnicodeEncodeError.
-            auto const bytes = py::reinterpret_steal<py::object>(
-                PyUnicode_AsEncodedString(object, "utf-16-le", "strict"));
-            if (!bytes) {
-                throw py::error_already_set();
-            }
-            char* data = nullptr;
-            PyBytes_AsStringAndSize(bytes.ptr(), &data, &size);
-            std::u16string text(static_cast<std::size_t>(size) / 2, u'\0');
-            std::memcpy(text.data(), data, text.size() * 2);
-            made.emplace_back(zvCreateString_UTF16(text));
+            return Value(zvCreateString_UTF16(std::u16string(data, data + size)));
         }
-    } else if (PyBool_Check(object)) {
-        made.emplace_back(zvCreateLogical(object == Py_True));
-    } else if (PyFloat_Check(object) || PyLong_Check(object)) {
+        auto const bytes = py::reinterpret_steal<py::object>(
+            PyUnicode_AsEncodedString(object, "utf-16-le", "strict"));
+        if (!bytes) {
+            throw py::error_already_set();
+        }
+        char* data = nullptr;
+        PyBytes_AsStringAndSize(bytes.ptr(), &data, &size);
+        std::u16string text(static_cast<std::size_t>(size) / 2, u'\0');
+        std::memcpy(text.data(), data, text.size() * 2);
+        return Value(zvCreateString_UTF16(text));
+    }
+    if (PyBool_Check(object)) {
+        return Value(zvCreateLogical(object == Py_True));
+    }
+    if (PyFloat_Check(object) || PyLong_Check(object)) {
         double const number = PyFloat_AsDouble(object);
         if (number == -1.0 && PyErr_Occurred() != nullptr) {
-            throw py::error_already_set();  // an int too large for a double: OverflowError
+            throw py::error_already_set();
         }
-        made.emplace_back(zvCreateDouble(number));
-    } else if (object == Py_None) {
-        made.emplace_back(zvCreateEmpty());
-    } else {
-        keep.push_back(toHostFallback(value).cast<Array>());
-        return keep.back().get();
+        return Value(zvCreateDouble(number));
     }
-    return made.back().get();
+    if (object == Py_None) {
+        return Value(zvCreateEmpty());
+    }
+    return std::nullopt;
 }
 
-/// The Python value of a call's output: text and scalars here, anything else through the
-/// package's from_host.
+/// The host array of a call input: scalarInput where it applies, else the package's to_host,
+/// whose Array is kept in `keep` for the length of the call.
+const zvArray* hostInput(py::handle value, std::vector<Value>& made, std::vector<Array>& keep) {
+    if (auto scalar = scalarInput(value)) {
+        made.push_back(std::move(*scalar));
+        return made.back().get();
+    }
+    keep.push_back(toHostFallback(value).cast<Array>());
+    return keep.back().get();
+}
+
+/// The Python value of a call's output: plainValue where it applies, else the package's
+/// from_host.
 py::object pythonOutput(Value& output) {
-    const zvArray* const array = output.get();
-    if (array != nullptr) {
-        switch (zvGetClassCode(array) & ~zvFlagLent) {
-            case zvCodeChar:
-            case zvCodeLogical:
-            case zvCodeDouble: {
-                py::tuple const unpacked = unpack(Array(output.release()));
-                py::object payload = unpacked[1];
-                if (py::isinstance<py::list>(payload)) {
-                    py::list const items = payload;
-                    return items.empty()       ? py::none()
-                           : items.size() == 1 ? py::object(items[0])
-                                               : payload;
-                }
-                return payload;
-            }
-            default:
-                break;
+    if (output.get() != nullptr) {
+        if (auto plain = plainValue(output.get())) {
+            return *plain;
         }
     }
     return fromHostFallback(Array(output.release()));
@@ -233,10 +245,13 @@ PYBIND11_MODULE(_host, m) {
         guarded([&] { initialise(); });
     });
 
-    m.def("text", [](const std::u16string& s) { return Array(zvCreateString_UTF16(s)); });
-    m.def("logical", [](bool b) { return Array(zvCreateLogical(b)); });
-    m.def("double", [](double d) { return Array(zvCreateDouble(d)); });
-    m.def("empty", [] { return Array(zvCreateEmpty()); });
+    m.def("scalar", [](py::handle value) {
+        auto scalar = scalarInput(value);
+        if (!scalar) {
+            throw py::type_error(std::string("no host value for ") + Py_TYPE(value.ptr())->tp_name);
+        }
+        return Array(scalar->release());
+    });
     m.def("cell", &makeCell);
     m.def("struct", &makeStruct);
 

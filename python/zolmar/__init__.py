@@ -81,30 +81,18 @@ def to_host(value):
         return value._array
     if isinstance(value, _host.Array):
         return value
-    if value is None:
-        return _host.empty()
-    if isinstance(value, bool):
-        return _host.logical(value)
-    if isinstance(value, (int, float)):
-        return _host.double(float(value))
-    if isinstance(value, str):
-        return _host.text(value)
     if isinstance(value, (list, tuple)):
         return _host.cell([to_host(v) for v in value])
     if isinstance(value, dict):
         return _host.struct([(str(k), to_host(v)) for k, v in value.items()])
-    raise TypeError(f"no host value for {type(value).__name__}")
+    return _host.scalar(value)  # text, bool, int, float, None; TypeError for anything else
 
 
 def from_host(array):
     """The Python value of a host array."""
     kind, payload = array.unpack()
-    if kind == "char":
+    if kind in ("char", "logical", "double"):
         return payload
-    if kind in ("logical", "double"):
-        if not payload:
-            return None
-        return payload[0] if len(payload) == 1 else payload
     if kind == "cell":
         return [from_host(a) for a in payload]
     if kind == "struct":
