@@ -50,9 +50,9 @@ X selfElement(int inputCount, zvArray const* const* inputs, std::string_view cla
     return X(static_cast<typename X::Impl*>(pointer));
 }
 
-/// The UUID of a method's "char" input: the text read as UTF-16, narrowed, and parsed with
-/// boost::lexical_cast (whole text, hyphenated, either case). Malformed text raises
-/// boost::bad_lexical_cast.
+/// The UUID of a method's "char" input: the UTF-16 text parsed by korm::zero::parseUuidText
+/// (whole text, hyphenated, either case). Malformed text raises boost::bad_lexical_cast, the
+/// refusal the host reports for a text that does not convert.
 boost::uuids::uuid uuidOfInput(zvArray const* value);
 
 /// The 36-character lower-case text of `id` as a host string.
