@@ -4,7 +4,13 @@
 #include "meta_package_table.hpp"
 
 #include "arvex/utilities/collections/collection_factory.hpp"
-#include "arvex_utilities.hpp"
+#include "arvex/utilities/builders.hpp"
+#include "arvex/utilities/full_path_api.hpp"
+#include "arvex/utilities/uuid_map.hpp"
+#include "arvex/utilities/uuid_map_entry.hpp"
+#include "arvex/utilities/uuid_multi_map.hpp"
+#include "arvex/utilities/uuid_to_uuid_map.hpp"
+#include "arvex/utilities/uuid_to_uuid_map_entry.hpp"
 #include "invoker_factories.hpp"
 
 namespace arvex::utilities::meta_table {

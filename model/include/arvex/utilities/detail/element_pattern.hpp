@@ -41,7 +41,9 @@ namespace kz = korm::zero;
 // ---- the meta-package's objects -------------------------------------------------------------
 
 /// The class and property objects the classes read, held by the meta-package (built on the
-/// first call of any of these). Properties are told apart by identity of these objects.
+/// first call of any of these). Properties are told apart by identity of these objects. The
+/// meta-package builds on the model classes, so they declare here what they read of it and the
+/// meta subsystem defines it.
 struct ARVEX_UTILITIES_EXPORT Meta {
     static kz::meta::Class const& fullPathAPI();
     static kz::meta::Class const& uuidMap();
