@@ -111,6 +111,8 @@ X createElement(kz::Model const& model, boost::uuids::uuid const& id) {
 template <class X, std::size_t OWN_COUNT>
 class RecordBase : public kz::ModelElement::Impl {
   public:
+    /// The handle class of the record.
+    using Handle = X;
     /// One changed-property bit per index, index 0 included.
     static constexpr std::size_t BIT_COUNT = OWN_COUNT + 1;
 
