@@ -82,6 +82,21 @@ class ElementHandle : public kz::ModelElement {
     auto operator->() const noexcept { return getImpl(); }
     /// The record; the handle must not be empty.
     auto& operator*() const noexcept { return *getImpl(); }
+
+    /// Takes one more reference to the record, beyond the handle's own (nothing for an empty
+    /// handle). For code that keeps a record by its plain pointer, a host binding for one.
+    void addRef() const noexcept {
+        if (m_impl != nullptr) {
+            m_impl->addRef();
+        }
+    }
+    /// Releases one reference taken with addRef through the record's virtual removeRef, which
+    /// deletes the record at the last release (nothing for an empty handle).
+    void removeRef() const noexcept {
+        if (m_impl != nullptr) {
+            m_impl->removeRef();
+        }
+    }
 };
 
 /// Creates an element of class X in `model`, all properties at their defaults: in a
