@@ -4,8 +4,8 @@
 // ascending key order, with its generic map interface.
 //
 // A node holds a copy of the entry's key taken when the entry was filed; the node is not
-// updated when the entry's key changes, so an entry class whose key can change takes itself
-// out of its container and files itself again around the change.
+// updated when the entry's key changes, so an entry changes its key through rekey, which files
+// it again around the change.
 
 #include <functional>
 #include <memory>
@@ -98,6 +98,17 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
                 return;
             }
         }
+    }
+
+    /// Refuses `newKey` when another valid entry holds it (UniquenessConstraint), before
+    /// anything changes; else files `entry` again as every keyed collection does.
+    void rekey(ModelElement const& entry, K const& newKey,
+               typename Base::KeyChange const& changeKey) override {
+        T const* const holder = this->m_container.find_value(newKey);
+        if (holder != nullptr && *holder && *holder != entry) {
+            collection_support::reportDuplicateKey(newKey);
+        }
+        Base::rekey(entry, newKey, changeKey);
     }
 
     /// The entry filed under `key`, or an empty handle.
