@@ -76,7 +76,8 @@ class KeyedCollectionInterface {
         if (property.isEmpty() || !property.getPropertyImpl()->isKeyed()) {
             return nullptr;
         }
-        // The value of a many-valued property refers to its collection itself.
+        // The value of a many-valued property refers to its collection itself, a
+        // ReferenceCollection.
         Value const value = container->getPropertyValue(property, NO_PROXY_RESOLVE);
         return dynamic_cast<KeyedCollectionInterface*>(
             static_cast<ReferenceCollection*>(value.getPayload()));
@@ -96,6 +97,9 @@ class KeyedCollectionInterface {
     }
 };
 
+/// The base of the map and the multimap. The typed collection is the first base, so that the
+/// collection object starts with its ReferenceCollection: a property value that refers to the
+/// collection (holding) is read as a pointer to that.
 template <class K, class T, class Container>
 class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Container>,
                                public KeyedCollectionInterface<K> {
