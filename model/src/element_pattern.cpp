@@ -9,10 +9,6 @@
 
 namespace arvex::utilities::detail {
 
-void reportKeyTaken(boost::uuids::uuid const& key) {
-    kz::reportException(korm0::messages::UniquenessConstraint(boost::uuids::to_string(key)));
-}
-
 kz::Value makeUuidPropertyValue(kz::meta::Property const& property, boost::uuids::uuid const& id) {
     return makeValue<boost::uuids::uuid>(id, property.getPropertyImpl()->getType());
 }

@@ -13,7 +13,6 @@
 //   * UuidSlot and the functions over slot tables: reflection, saving, restoring and
 //     comparing of UUID-valued properties ("Key", "Value" of UUIDMapEntry, "Key" of
 //     UUIDToUUIDMapEntry);
-//   * refileUnderNewKey: the key change of an entry filed in a keyed collection;
 //   * MapRecord (map_record.hpp): everything about a "Pairs" collection.
 //
 // What differs stays in the class's own file.
@@ -117,9 +116,6 @@ X createElement(kz::Model const& model, boost::uuids::uuid const& id) {
 
 // ---- records --------------------------------------------------------------------------------
 
-/// Reports UniquenessConstraint naming `key`.
-[[noreturn]] ARVEX_UTILITIES_EXPORT void reportKeyTaken(boost::uuids::uuid const& key);
-
 /// The record side shared by all classes: X is the handle class and OWN_COUNT its number of
 /// own properties (indices 1..OWN_COUNT). Each class makes its own old-value record
 /// (createStorage with newStorage), whose type is only complete after the record's.
@@ -170,33 +166,6 @@ void changeProperty(kz::ModelElement::Impl& record, std::size_t index, F&& chang
     kz::Transaction transaction = record.beginChange();
     record.notifyModifying(index);
     change();
-    transaction.commit();
-}
-
-/// Changes the key of an entry (index `index`, stored by `change`) that may be filed under
-/// it in `container`'s keyed `property` (null container: not filed): in one transaction the
-/// entry is taken out of the container's collection, the key changes, and the entry is filed
-/// again under the new key. Uniqueness is the caller's to check beforehand, so that a refused
-/// key changes nothing.
-///
-/// The transaction joins an open one rather than nesting a level: a level per call would make
-/// the container save its whole collection again at every call (the container's old value is
-/// saved once per level), so N key changes in one transaction would cost O(N^2). What stays
-/// is one copy of the collection per outermost transaction. Should re-filing fail part way
-/// (memory), the entry is out of the collection until the enclosing transaction, which the
-/// exception leaves uncommitted, is rolled back; alone, the call rolls back its own.
-template <class F>
-void refileUnderNewKey(kz::ModelElement::Impl& entry, kz::ModelElement::Impl* container,
-                       kz::meta::Property const& property, std::size_t index, F&& change) {
-    kz::Transaction transaction = entry.beginChange();
-    if (container != nullptr) {
-        entry._inverseRemoveThis(container, property);
-    }
-    entry.notifyModifying(index);
-    change();
-    if (container != nullptr) {
-        entry._inverseAddThis(container, property, true);
-    }
     transaction.commit();
 }
 

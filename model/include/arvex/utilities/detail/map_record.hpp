@@ -134,12 +134,6 @@ class MapRecord : public RecordBase<X, 1> {
     /// The collection as it is: no check, nothing resolved.
     Pairs const& peekPairs() const noexcept { return *m_pairs; }
 
-    /// True when a valid entry is filed under `key` (the collection read as it is).
-    bool holdsEntryUnder(boost::uuids::uuid const& key) const {
-        auto const* const entry = entriesOf(*m_pairs).find_value(key);
-        return entry != nullptr && static_cast<bool>(*entry);
-    }
-
     /// True when the collection holds at least one resolved entry.
     bool hasPairs() const { return m_pairs && !m_pairs->empty(); }
 
