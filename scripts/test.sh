@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds the sanitizer configuration, runs every
+# The test command: installs what is missing, checks that no subsystem includes one above it
+# (scripts/check_layers.py), builds the sanitizer configuration, runs every
 # test, runs every benchmark once at its smallest size (so none rots; no timing is judged),
 # builds and runs the concurrency tests under ThreadSanitizer, then builds the fuzzers (clang)
 # and runs each over its seed corpus and for FUZZ_SECONDS (20) more.
@@ -10,6 +11,7 @@ bash scripts/deps.sh
 
 jobs=${JOBS:-$(nproc)}
 
+python3 scripts/check_layers.py
 cmake --preset dev
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"

@@ -114,9 +114,15 @@ bool isStruct(zvArray const* value) noexcept {
 WrapperMethod::WrapperMethod(std::string name, std::uint32_t attributes,
                              std::string_view argumentNames, std::string_view outputType,
                              std::initializer_list<std::string_view> inputTypes, int optionalInputs)
+    : WrapperMethod(std::move(name), attributes, argumentNames, outputType,
+                    std::span(inputTypes.begin(), inputTypes.size()), optionalInputs) {}
+
+WrapperMethod::WrapperMethod(std::string name, std::uint32_t attributes,
+                             std::string_view argumentNames, std::string_view outputType,
+                             std::span<std::string_view const> inputTypes, int optionalInputs)
     : OlanMethod(std::move(name), attributes, "") {
     using olan::factory::impl::Invoker;
-    auto const* in = inputTypes.begin();
+    auto const* in = inputTypes.data();
     switch (inputTypes.size()) {
         case 0:
             Invoker::createSignature(argumentNames, outputType, signature());

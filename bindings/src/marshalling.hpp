@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,11 @@ class WrapperMethod : public olan::factory::OlanMethod {
   public:
     WrapperMethod(std::string name, std::uint32_t attributes, std::string_view argumentNames,
                   std::string_view outputType, std::initializer_list<std::string_view> inputTypes,
+                  int optionalInputs);
+    /// The same with the input types in a span (at most four are told apart; further ones
+    /// are left out of the signature).
+    WrapperMethod(std::string name, std::uint32_t attributes, std::string_view argumentNames,
+                  std::string_view outputType, std::span<std::string_view const> inputTypes,
                   int optionalInputs);
 };
 

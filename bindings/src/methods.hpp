@@ -1,17 +1,18 @@
 #pragma once
 
 // The method descriptions of the six classes: one class per method, nested in its class's
-// wrapper. Each sets up its name, attribute word and signature; the argument names are those of
-// the model operation's arguments, after "obj" for the receiver, so that a host's help shows
-// what each input means. Its invoke operation (defined
-// in map_methods.cpp and creation_methods.cpp) converts the inputs, calls the model operation
-// and converts the result. The constructor, shared by the six classes, is defined in
-// creation_methods.cpp.
+// wrapper. A model operation's method is one line, an OperationMethod of the operation's
+// binding (operation_method.hpp). The constructor, shared by the six classes, and the
+// createInto methods, which make elements through builders, are written out; their invoke
+// operations are in creation_methods.cpp. Only constructors name their arguments; other
+// methods leave the argument names empty.
 
 #include "arvex/utilities/bindings/wrappers.hpp"
+#include "arvex/utilities/meta/operations.hpp"
 #include "korm/zero/zi/binding.hpp"
 #include "marshalling.hpp"
 #include "olan/factory/strings.hpp"
+#include "operation_method.hpp"
 
 namespace arvex::utilities::zi {
 
@@ -35,62 +36,11 @@ class ConstructorMethod final : public WrapperMethod {
     char const* m_className;
 };
 
-class FullPathAPIWrapper::GetComponentNames final : public WrapperMethod {
-  public:
-    GetComponentNames()
-        : WrapperMethod("getComponentNames", olan::factory::MethodAttributes::Static, "namedPath",
-                        StringVectorType, {StringScalarType}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
 class UUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
   public:
     CreateIntoPairs()
-        : WrapperMethod("createIntoPairs", 0, "obj opt_init opt_uuid", UUIDMapEntryClassName,
+        : WrapperMethod("createIntoPairs", 0, "", UUIDMapEntryClassName,
                         {UUIDMapClassName, "any", "char"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMapWrapper::InsertPair final : public WrapperMethod {
-  public:
-    InsertPair()
-        : WrapperMethod("insertPair", 0, "obj key value", "void",
-                        {UUIDMapClassName, "char", "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
-  public:
-    ErasePairForKey()
-        : WrapperMethod("erasePairForKey", 0, "obj key", "void", {UUIDMapClassName, "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMapWrapper::ErasePairsForValue final : public WrapperMethod {
-  public:
-    ErasePairsForValue()
-        : WrapperMethod("erasePairsForValue", 0, "obj value", "void", {UUIDMapClassName, "char"},
-                        0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMapWrapper::FindValueForKey final : public WrapperMethod {
-  public:
-    FindValueForKey()
-        : WrapperMethod("findValueForKey", 0, "obj key", "char", {UUIDMapClassName, "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMapWrapper::HasKey final : public WrapperMethod {
-  public:
-    HasKey()
-        : WrapperMethod("hasKey", 0, "obj key", "logical scalar", {UUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -98,62 +48,8 @@ class UUIDMapWrapper::HasKey final : public WrapperMethod {
 class UUIDMultiMapWrapper::CreateIntoPairs final : public WrapperMethod {
   public:
     CreateIntoPairs()
-        : WrapperMethod("createIntoPairs", 0, "obj opt_init opt_uuid", UUIDMapEntryClassName,
+        : WrapperMethod("createIntoPairs", 0, "", UUIDMapEntryClassName,
                         {UUIDMultiMapClassName, "any", "char"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMultiMapWrapper::InsertPair final : public WrapperMethod {
-  public:
-    InsertPair()
-        : WrapperMethod("insertPair", 0, "obj key value", "void",
-                        {UUIDMultiMapClassName, "char", "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMultiMapWrapper::ErasePairsForKey final : public WrapperMethod {
-  public:
-    ErasePairsForKey()
-        : WrapperMethod("erasePairsForKey", 0, "obj key", "void", {UUIDMultiMapClassName, "char"},
-                        0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMultiMapWrapper::ErasePairsKeyAndValue final : public WrapperMethod {
-  public:
-    ErasePairsKeyAndValue()
-        : WrapperMethod("erasePairsKeyAndValue", 0, "obj key value", "void",
-                        {UUIDMultiMapClassName, "char", "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMultiMapWrapper::ErasePairsForValue final : public WrapperMethod {
-  public:
-    ErasePairsForValue()
-        : WrapperMethod("erasePairsForValue", 0, "obj value", "void",
-                        {UUIDMultiMapClassName, "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMultiMapWrapper::FindValuesForKey final : public WrapperMethod {
-  public:
-    FindValuesForKey()
-        : WrapperMethod("findValuesForKey", 0, "obj key", StringVectorType,
-                        {UUIDMultiMapClassName, "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDMultiMapWrapper::HasKey final : public WrapperMethod {
-  public:
-    HasKey()
-        : WrapperMethod("hasKey", 0, "obj key", "logical scalar", {UUIDMultiMapClassName, "char"},
-                        0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -161,71 +57,8 @@ class UUIDMultiMapWrapper::HasKey final : public WrapperMethod {
 class UUIDToUUIDMapWrapper::CreateIntoPairs final : public WrapperMethod {
   public:
     CreateIntoPairs()
-        : WrapperMethod("createIntoPairs", 0, "obj opt_init opt_uuid", UUIDToUUIDMapEntryClassName,
+        : WrapperMethod("createIntoPairs", 0, "", UUIDToUUIDMapEntryClassName,
                         {UUIDToUUIDMapClassName, "any", "char"}, 2) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::InsertPair final : public WrapperMethod {
-  public:
-    InsertPair()
-        : WrapperMethod("insertPair", 0, "obj containerKey subKey value", "void",
-                        {UUIDToUUIDMapClassName, "char", "char", "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::ErasePairForKey final : public WrapperMethod {
-  public:
-    ErasePairForKey()
-        : WrapperMethod("erasePairForKey", 0, "obj containerKey", "void",
-                        {UUIDToUUIDMapClassName, "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::ErasePairForKeys final : public WrapperMethod {
-  public:
-    ErasePairForKeys()
-        : WrapperMethod("erasePairForKeys", 0, "obj containerKey subKey", "void",
-                        {UUIDToUUIDMapClassName, "char", "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::FindValueForKey final : public WrapperMethod {
-  public:
-    FindValueForKey()
-        : WrapperMethod("findValueForKey", 0, "obj containerKey", UUIDMapClassName,
-                        {UUIDToUUIDMapClassName, "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::FindValuesWithSubKey final : public WrapperMethod {
-  public:
-    FindValuesWithSubKey()
-        : WrapperMethod("findValuesWithSubKey", 0, "obj subKey", StringVectorType,
-                        {UUIDToUUIDMapClassName, "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::FindValueForKeys final : public WrapperMethod {
-  public:
-    FindValueForKeys()
-        : WrapperMethod("findValueForKeys", 0, "obj containerKey subKey", "char",
-                        {UUIDToUUIDMapClassName, "char", "char"}, 0) {}
-    void invoke(int& outputCount, olan::Value* outputs, int inputCount,
-                zvArray const* const* inputs) override;
-};
-
-class UUIDToUUIDMapWrapper::HasKey final : public WrapperMethod {
-  public:
-    HasKey()
-        : WrapperMethod("hasKey", 0, "obj containerKey", "logical scalar",
-                        {UUIDToUUIDMapClassName, "char"}, 0) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
@@ -233,10 +66,41 @@ class UUIDToUUIDMapWrapper::HasKey final : public WrapperMethod {
 class UUIDToUUIDMapEntryWrapper::CreateIntoValue final : public WrapperMethod {
   public:
     CreateIntoValue()
-        : WrapperMethod("createIntoValue", 0, "obj opt_init opt_uuid", UUIDMapClassName,
+        : WrapperMethod("createIntoValue", 0, "", UUIDMapClassName,
                         {UUIDToUUIDMapEntryClassName, "any", "char"}, 2) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override;
 };
+
+// ---- model operations -------------------------------------------------------------------------
+
+namespace ops = operations;
+
+// clang-format off
+class FullPathAPIWrapper::GetComponentNames final : public OperationMethod<ops::GetComponentNames> {};
+
+class UUIDMapWrapper::InsertPair final :         public OperationMethod<ops::MapInsertPair> {};
+class UUIDMapWrapper::ErasePairForKey final :    public OperationMethod<ops::MapErasePairForKey> {};
+class UUIDMapWrapper::ErasePairsForValue final : public OperationMethod<ops::MapErasePairsForValue> {};
+class UUIDMapWrapper::FindValueForKey final :    public OperationMethod<ops::MapFindValueForKey> {};
+class UUIDMapWrapper::HasKey final :             public OperationMethod<ops::MapHasKey> {};
+
+class UUIDMultiMapWrapper::InsertPair final :       public OperationMethod<ops::MultiInsertPair> {};
+class UUIDMultiMapWrapper::ErasePairsForKey final : public OperationMethod<ops::MultiErasePairsForKey> {};
+class UUIDMultiMapWrapper::ErasePairsKeyAndValue final :
+                                                    public OperationMethod<ops::MultiErasePairsKeyAndValue> {};
+class UUIDMultiMapWrapper::ErasePairsForValue final : public OperationMethod<ops::MultiErasePairsForValue> {};
+class UUIDMultiMapWrapper::FindValuesForKey final : public OperationMethod<ops::MultiFindValuesForKey> {};
+class UUIDMultiMapWrapper::HasKey final :           public OperationMethod<ops::MultiHasKey> {};
+
+class UUIDToUUIDMapWrapper::InsertPair final :       public OperationMethod<ops::TwoLevelInsertPair> {};
+class UUIDToUUIDMapWrapper::ErasePairForKey final :  public OperationMethod<ops::TwoLevelErasePairForKey> {};
+class UUIDToUUIDMapWrapper::ErasePairForKeys final : public OperationMethod<ops::TwoLevelErasePairForKeys> {};
+class UUIDToUUIDMapWrapper::FindValueForKey final :  public OperationMethod<ops::TwoLevelFindValueForKey> {};
+class UUIDToUUIDMapWrapper::FindValuesWithSubKey final :
+                                                     public OperationMethod<ops::TwoLevelFindValuesWithSubKey> {};
+class UUIDToUUIDMapWrapper::FindValueForKeys final : public OperationMethod<ops::TwoLevelFindValueForKeys> {};
+class UUIDToUUIDMapWrapper::HasKey final :           public OperationMethod<ops::TwoLevelHasKey> {};
+// clang-format on
 
 }  // namespace arvex::utilities::zi

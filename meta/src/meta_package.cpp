@@ -10,7 +10,7 @@
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/transaction.hpp"
-#include "meta_package_table.hpp"
+#include "arvex/utilities/meta/package_table.hpp"
 
 namespace arvex::utilities {
 
@@ -136,7 +136,7 @@ void MetaPackageArvex_utilities::instantiate_arvex_utilities(kmeta::MetaRegistry
         this->*type.handle = createClass(type.name, type.qualifiedName, false, type.uuid);
         for (table::PropertyEntry const& entry : type.properties) {
             kmeta::Property& property = this->*entry.handle;
-            property = createProperty(entry.name, entry.flags, entry.containment, entry.uuid);
+            property = createProperty(entry.name, entry.valueFlags, entry.containment, entry.uuid);
             kmeta::Property::Impl* const record = property.getPropertyImpl();
             if (entry.orderedAndUnique) {
                 record->setIsOrdered(true);
@@ -219,8 +219,8 @@ void MetaPackageArvex_utilities::weave_arvex_utilities(
                 record->setLower(entry.resultIsMany ? 0 : 1);
                 record->setUpper(entry.resultIsMany ? kmeta::UNBOUNDED : 1);
             }
-            // Static operations are called directly, never through an invoker.
-            if (!entry.isStatic && entry.invoker != nullptr) {
+            // Static operations have none: they are called directly.
+            if (entry.invoker != nullptr) {
                 setInvoker(operation, entry.invoker(operation));
             }
         }

@@ -31,6 +31,10 @@ def test_help_shows_signatures_with_argument_names(arvex):
         "(self, containerKey, subKey, value, /)"
     assert str(inspect.signature(arvex.UUIDMap)) == \
         "(model, opt_init=<optional>, opt_uuid=<optional>, /)"
+    # The host names constructor arguments only; the others come from the meta-package.
+    assert str(inspect.signature(arvex.UUIDMap.createIntoPairs)) == \
+        "(self, opt_init=<optional>, opt_uuid=<optional>, /)"
+    assert str(inspect.signature(arvex.FullPathAPI.getComponentNames)) == "(namedPath, /)"
     text = pydoc.render_doc(arvex.UUIDMultiMap, renderer=pydoc.plaintext)
     assert "erasePairsKeyAndValue(self, key, value, /)" in text
     assert "Returns OlanFactoryString vector" in text

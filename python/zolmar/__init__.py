@@ -167,10 +167,10 @@ _OPTIONAL = _Optional()
 
 
 def _signature(member, receiver):
-    """The Python signature of a member: its registered argument names (inputs without a
-    registered name are called argN), optional inputs last. `receiver` is "named" when the first
-    registered input is the receiver (shown as `self`), "added" when `self` comes on top of the
-    registered inputs (a constructor), None for a static member."""
+    """The Python signature of a member: its argument names (inputs without a name are called
+    argN), optional inputs last. `receiver` is "named" when the first input is the receiver
+    (shown as `self`), "added" when `self` comes on top of the inputs (a constructor), None for
+    a static member."""
     names = list(member["arguments"])
     names += [f"arg{i + 1}" for i in range(len(names), len(member["input_types"]))]
     if receiver == "named":
@@ -195,6 +195,35 @@ def _document(function, member, receiver, name=None):
 # No transaction is opened here: each call of the library is atomic by itself (a change opens or
 # joins a transaction of its model and is one undo step; a refused call leaves nothing behind),
 # and a query needs none. A session groups calls with `model.transaction()`.
+
+
+def _operation_arguments(qualified, description):
+    """The argument names of a class's methods, by method name. Host classes name the
+    arguments of their constructors only. A class with a meta-class ("StaticMetaClass") tells
+    those of its model operations through it; its other methods with optional inputs (the
+    createInto methods) take the init struct and the UUID that its constructor takes, and are
+    named like the constructor's optional inputs."""
+    members = description["members"]
+    if not any(m["name"] == "StaticMetaClass" for m in members):
+        return lambda member: []
+    meta_class = _result(_host.call(qualified, "StaticMetaClass", [], 1))
+    optional = next((m["arguments"][len(m["arguments"]) - m["optional"]:]
+                     for m in members if m["kind"] == _CONSTRUCTOR), [])
+
+    def names(member):
+        found = list(meta_class.getArgumentNames(member["name"]))
+        if not found and member["optional"] == len(optional):
+            found = list(optional)
+        return found
+
+    return names
+
+
+def _named(member, arguments, receiver):
+    """`member` with the argument names `arguments` gives where the host gave none."""
+    if member["arguments"]:
+        return member
+    return dict(member, arguments=(["self"] if receiver == "named" else []) + arguments(member))
 
 
 def _method(qualified, member):
@@ -245,6 +274,7 @@ def _class(qualified):
     bases = tuple(_class(s) for s in d["superclasses"]) or (HostObject,)
     ns = {"_qualified_name": qualified, "__doc__": d["description"], "__module__": "zolmar"}
     has_constructor = False
+    arguments = _operation_arguments(qualified, d)
     for m in d["members"]:
         if m["kind"] == _CONSTRUCTOR:
             ns["__init__"] = _constructor(qualified, m)
@@ -252,7 +282,10 @@ def _class(qualified):
         elif m["kind"] == _PROPERTY:
             ns[m["name"]] = _property(qualified, m)
         elif m["kind"] == _METHOD:
-            ns[m["name"]] = _static_method(qualified, m) if m["static"] else _method(qualified, m)
+            if m["static"]:
+                ns[m["name"]] = _static_method(qualified, _named(m, arguments, None))
+            else:
+                ns[m["name"]] = _method(qualified, _named(m, arguments, "named"))
     if not has_constructor:
 
         def __init__(self, *args):

@@ -45,6 +45,22 @@ TEST_F(ElementPatternTest, NewElementsHoldTheDefaults) {
     EXPECT_THROW(UUIDMap::create(Model()), Exception<messages::CannotCreateWithoutModel>);
 }
 
+TEST_F(ElementPatternTest, HandlesTakeAndReleaseExtraReferences) {
+    UUIDMapEntry const entry = UUIDMapEntry::create(model);
+    auto const count = entry->getRefCount();
+    entry.addRef();
+    {
+        UUIDMapEntry const copy = entry;  // a copy counts on top of the extra reference
+        EXPECT_EQ(entry->getRefCount(), count + 2);
+    }
+    entry.removeRef();
+    EXPECT_EQ(entry->getRefCount(), count);
+    UUIDMapEntry const empty;
+    empty.addRef();  // an empty handle has nothing to count
+    empty.removeRef();
+    EXPECT_FALSE(empty);
+}
+
 TEST_F(ElementPatternTest, ReflectionSetsThroughTheSettersAndChecksTypes) {
     UUIDMap const map = UUIDMap::create(model);
     map->insertPair(id(1), id(10));

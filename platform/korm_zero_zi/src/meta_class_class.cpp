@@ -7,6 +7,10 @@
 //                                 inherited ones first
 //   conformsTo(self, other)    -> logical scalar: the class is `other` (a meta-class object)
 //                                 or derives from it
+//   getArgumentNames(self, op) -> OlanFactoryString vector: the names of the input arguments of
+//                                 its operation `op` (own or inherited), in order; none when it
+//                                 has no operation of that name. Front ends name the inputs of
+//                                 a host method after them.
 
 #include <vector>
 
@@ -60,6 +64,24 @@ void getPropertyNames(int& outputCount, Value* outputs, int inputCount,
         Value(olan::factory::Marshaler<olan::factory::UnicodeStringVectorPolicy>::ToM(names)));
 }
 
+void getArgumentNames(int& outputCount, Value* outputs, int inputCount,
+                      zvArray const* const* inputs) {
+    meta::Class const type = selfClass(inputCount, inputs);
+    std::u16string const name = olan::factory::extractString(inputCount > 1 ? inputs[1] : nullptr);
+    std::vector<std::u16string> names;
+    if (meta::Operation const operation = type.getClassImpl()->findOperation(name);
+        !operation.isEmpty()) {
+        for (meta::Argument const& argument : operation.getOperationImpl()->getArguments()) {
+            if (argument.getArgumentImpl()->isInput()) {
+                names.push_back(argument.getArgumentImpl()->getName());
+            }
+        }
+    }
+    setOutput(
+        outputCount, outputs,
+        Value(olan::factory::Marshaler<olan::factory::UnicodeStringVectorPolicy>::ToM(names)));
+}
+
 void conformsTo(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {
     meta::Class const type = selfClass(inputCount, inputs);
     ModelElement const other(inputCount > 1 ? elementOf(inputs[1]) : nullptr);
@@ -82,6 +104,8 @@ class MetaClassClass final : public KORM0WrapperInfo<meta::Class> {
                   self);
         addMethod(definition, "conformsTo", 0, &conformsTo, 0, "obj other", "logical scalar", self,
                   "any");
+        addMethod(definition, "getArgumentNames", 0, &getArgumentNames, 0, "obj operation",
+                  StringVectorType, self, StringScalarType);
     }
 };
 

@@ -133,6 +133,13 @@ TEST_F(HostClassesTest, MetaClassObjectsDescribeTheirClass) {
               (std::vector<std::u16string>{u"Name", u"Toys", u"Friends"}));
     EXPECT_TRUE(flagOf(callOne(dog, "conformsTo", {animal.get()})));
     EXPECT_FALSE(flagOf(callOne(dog, "conformsTo", {rock.get()})));
+    auto const argumentNames = [&](char const* operation) {
+        return olan::factory::Marshaler<olan::factory::UnicodeStringVectorPolicy>::FromM(
+            callOne(dog, "getArgumentNames", {text(operation).get()}).get());
+    };
+    EXPECT_EQ(argumentNames("fetch"), (std::vector<std::u16string>{u"what"}));
+    EXPECT_EQ(argumentNames("speak"), (std::vector<std::u16string>{u"loudness"}));  // inherited
+    EXPECT_TRUE(argumentNames("sleep").empty());
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include <boost/optional.hpp>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -125,5 +126,29 @@ class ConstInvoker : public InvokerImpl<R, typename C::Impl, true, Args...> {
   public:
     using InvokerImpl<R, typename C::Impl, true, Args...>::InvokerImpl;
 };
+
+namespace detail {
+
+template <class F>
+struct InvokerFor;
+template <class R, class Impl, class... Args>
+struct InvokerFor<R (Impl::*)(Args...)> {
+    using type = Invoker<R, typename Impl::Handle, Args...>;
+};
+template <class R, class Impl, class... Args>
+struct InvokerFor<R (Impl::*)(Args...) const> {
+    using type = ConstInvoker<R, typename Impl::Handle, Args...>;
+};
+
+}  // namespace detail
+
+/// The invoker of the operation `Binding` binds to a member function of a record (an
+/// arvex::utilities::meta_table::OperationBinding).
+template <class Binding>
+std::unique_ptr<AbstractMethodInvoker> makeInvoker(Operation const& operation) {
+    using Made =
+        typename detail::InvokerFor<std::remove_const_t<decltype(Binding::function)>>::type;
+    return std::make_unique<Made>(operation, Binding::function);
+}
 
 }  // namespace korm::zero::meta

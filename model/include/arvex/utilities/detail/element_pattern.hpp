@@ -41,7 +41,9 @@ namespace kz = korm::zero;
 // ---- the meta-package's objects -------------------------------------------------------------
 
 /// The class and property objects the classes read, held by the meta-package (built on the
-/// first call of any of these). Properties are told apart by identity of these objects.
+/// first call of any of these). Properties are told apart by identity of these objects. The
+/// meta-package builds on the model classes, so they declare here what they read of it and the
+/// meta subsystem defines it.
 struct ARVEX_UTILITIES_EXPORT Meta {
     static kz::meta::Class const& fullPathAPI();
     static kz::meta::Class const& uuidMap();
@@ -80,6 +82,21 @@ class ElementHandle : public kz::ModelElement {
     auto operator->() const noexcept { return getImpl(); }
     /// The record; the handle must not be empty.
     auto& operator*() const noexcept { return *getImpl(); }
+
+    /// Takes one more reference to the record, beyond the handle's own (nothing for an empty
+    /// handle). For code that keeps a record by its plain pointer, a host binding for one.
+    void addRef() const noexcept {
+        if (m_impl != nullptr) {
+            m_impl->addRef();
+        }
+    }
+    /// Releases one reference taken with addRef through the record's virtual removeRef, which
+    /// deletes the record at the last release (nothing for an empty handle).
+    void removeRef() const noexcept {
+        if (m_impl != nullptr) {
+            m_impl->removeRef();
+        }
+    }
 };
 
 /// Creates an element of class X in `model`, all properties at their defaults: in a
@@ -109,6 +126,8 @@ X createElement(kz::Model const& model, boost::uuids::uuid const& id) {
 template <class X, std::size_t OWN_COUNT>
 class RecordBase : public kz::ModelElement::Impl {
   public:
+    /// The handle class of the record.
+    using Handle = X;
     /// One changed-property bit per index, index 0 included.
     static constexpr std::size_t BIT_COUNT = OWN_COUNT + 1;
 

@@ -1,5 +1,7 @@
-// The model classes' view of the meta-package: the class and property objects they compare
-// and hand out. The only file that names the meta-package's members.
+// The model classes' view of the meta-package: the class and property objects that the model
+// subsystem declares it reads (detail::Meta) and compares and hands out. The model lies below
+// the meta-package, so it declares what it needs and the meta-package, which builds on first
+// use, defines it here.
 
 #include "arvex/utilities/detail/element_pattern.hpp"
 #include "arvex/utilities/meta/meta_package.hpp"
