@@ -17,9 +17,8 @@ CollectionChange::CollectionChange(AbstractOwnedCollection& collection) {
     if (owner == nullptr) {
         return;
     }
-    Model::Impl* const model = owner->getModelImpl();
-    if (model != nullptr && !model->isInTransaction()) {
-        m_operation.emplace(collection);
+    if (Model::Impl* const model = owner->getModelImpl(); model != nullptr) {
+        m_transaction = model->joinOrBeginTransaction();
     }
     collection.modifying();
 }
@@ -27,9 +26,7 @@ CollectionChange::CollectionChange(AbstractOwnedCollection& collection) {
 CollectionChange::~CollectionChange() = default;
 
 void CollectionChange::commit() {
-    if (m_operation) {
-        m_operation->commit();
-    }
+    m_transaction.commit();
 }
 
 namespace collection_support {

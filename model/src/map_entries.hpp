@@ -1,6 +1,7 @@
 #pragma once
 
-// What the map and the multimap share about their entries. A new pair is one compound change:
+// What the maps share about their entries. An entry's key changes through the keyed collection
+// it is filed in. A new pair is one compound change:
 // the entry is made, keyed, valued and filed in the caller's transaction or, for a lone call, in
 // one of its own, so that a refused pair leaves nothing behind. Erased entries are collected
 // first and destroyed afterwards, so that the walk over the collection never meets the removals
@@ -8,13 +9,35 @@
 
 #include <boost/uuid/nil_generator.hpp>
 #include <boost/uuid/uuid.hpp>
+#include <cstddef>
 #include <vector>
 
+#include "arvex/utilities/collections/keyed_element_collection.hpp"
 #include "arvex/utilities/uuid_map_entry.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/transaction.hpp"
 
 namespace arvex::utilities::detail {
+
+/// Gives the entry `record` the key `key`, held in `field` and announced as property `index`.
+/// Filed in a keyed collection, the entry is filed again under the new key by that collection
+/// (a map refuses a key another entry holds, before anything changes); else only the key
+/// changes. A gone entry or a proxy is refused even when the key stays.
+///
+/// The change joins an open transaction rather than nesting a level: a level per call would
+/// make the container save its whole collection again at every call (the container's old value
+/// is saved once per level), so N key changes in one transaction would cost O(N^2).
+inline void changeEntryKey(korm::zero::ModelElement::Impl& record, boost::uuids::uuid& field,
+                           std::size_t index, boost::uuids::uuid const& key) {
+    record.requireModifiable();
+    if (key == field) {
+        return;
+    }
+    korm::zero::KeyedCollectionInterface<boost::uuids::uuid>::changeKey(record, key, [&] {
+        record.notifyModifying(index);
+        field = key;
+    });
+}
 
 /// Makes the entry (key, value) in `map`'s model and hands it to `file`, which puts it into the
 /// map's collection; all in one transaction that joins the caller's. A proxy map and a map

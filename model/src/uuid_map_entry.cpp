@@ -4,7 +4,7 @@
 #include "arvex/utilities/uuid_map_entry.hpp"
 
 #include "arvex/utilities/collections/typed_values.hpp"
-#include "arvex/utilities/uuid_map.hpp"
+#include "map_entries.hpp"
 
 namespace arvex::utilities {
 
@@ -32,22 +32,7 @@ UUIDMapEntry::Impl::~Impl() {
 }
 
 void UUIDMapEntry::Impl::setKey(uuid const& key) {
-    requireModifiable();
-    if (key == m_key) {
-        return;
-    }
-    // Filed in a map or multimap: the collection indexes the key, so the entry leaves it and
-    // comes back under the new key. A map first refuses a key another entry holds.
-    kz::ModelElement::Impl* container = basicContainer();
-    kz::meta::Property const feature =
-        container != nullptr ? containmentFeature() : kz::meta::Property();
-    bool const inMap = !feature.isEmpty() && feature == Meta::uuidMapPairs();
-    bool const inMultiMap = !feature.isEmpty() && feature == Meta::uuidMultiMapPairs();
-    if (inMap && static_cast<UUIDMap::Impl*>(container)->holdsEntryUnder(key)) {
-        detail::reportKeyTaken(key);
-    }
-    detail::refileUnderNewKey(*this, inMap || inMultiMap ? container : nullptr, feature, KEY,
-                              [&] { m_key = key; });
+    detail::changeEntryKey(*this, m_key, KEY, key);
 }
 
 void UUIDMapEntry::Impl::setValue(uuid const& value) {

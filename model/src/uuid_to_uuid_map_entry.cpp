@@ -5,8 +5,8 @@
 
 #include "arvex/utilities/collections/typed_values.hpp"
 #include "arvex/utilities/uuid_map_value.hpp"
-#include "arvex/utilities/uuid_to_uuid_map.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
+#include "map_entries.hpp"
 
 namespace arvex::utilities {
 
@@ -73,19 +73,7 @@ UUIDMap UUIDToUUIDMapEntry::Impl::getValue() const {
 }
 
 void UUIDToUUIDMapEntry::Impl::setKey(uuid const& key) {
-    requireModifiable();
-    if (key == m_key) {
-        return;
-    }
-    kz::ModelElement::Impl* container = basicContainer();
-    kz::meta::Property const feature =
-        container != nullptr ? containmentFeature() : kz::meta::Property();
-    bool const filed = !feature.isEmpty() && feature == Meta::uuidToUUIDMapPairs();
-    if (filed && static_cast<UUIDToUUIDMap::Impl*>(container)->holdsEntryUnder(key)) {
-        detail::reportKeyTaken(key);
-    }
-    detail::refileUnderNewKey(*this, filed ? container : nullptr, feature, KEY,
-                              [&] { m_key = key; });
+    detail::changeEntryKey(*this, m_key, KEY, key);
 }
 
 void UUIDToUUIDMapEntry::Impl::setValue(UUIDMap const& map) {

@@ -103,23 +103,12 @@ void Entry::Impl::setKey(boost::uuids::uuid const& key) {
     if (key == m_key) {
         return;
     }
-    auto* const holder = static_cast<Holder::Impl*>(basicContainer());
-    meta::Property const feature = containmentFeature();
-    auto const& meta = CollectionTestMeta::get();
-    bool const keyed = holder != nullptr && (feature == meta.map || feature == meta.multi);
-    if (keyed && feature == meta.map && holder->map().find(key)) {
-        reportException(korm0::messages::UniquenessConstraint(boost::uuids::to_string(key)));
-    }
-    Transaction transaction = getModel()->beginTransaction(false);
-    if (keyed) {
-        _inverseRemoveThis(holder, feature);
-    }
+    KeyedCollectionInterface<boost::uuids::uuid>::changeKey(*this, key, [&] { storeKey(key); });
+}
+
+void Entry::Impl::storeKey(boost::uuids::uuid const& key) {
     notifyModifying(KEY);
     m_key = key;
-    if (keyed) {
-        _inverseAddThis(holder, feature, true);
-    }
-    transaction.commit();
 }
 
 std::unique_ptr<ModelElement::Impl::Changes> Entry::Impl::createChanges() const {
@@ -203,6 +192,14 @@ std::size_t Holder::Impl::indexOf(meta::Property const& property) const {
         }
     }
     return NO_INDEX;
+}
+
+Value Holder::Impl::getPropertyValue(meta::Property const& property, AccessTag tag) const {
+    std::size_t const index = indexOf(property);
+    if (index == NO_INDEX) {
+        return ModelElement::Impl::getPropertyValue(property, tag);
+    }
+    return Value::reference(ValueMeta(property), &collection(index));
 }
 
 void Holder::Impl::doDestroy(bool disassociate, bool toProxies) {

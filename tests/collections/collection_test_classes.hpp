@@ -49,9 +49,13 @@ class Entry::Impl : public ModelElement::Impl {
     ~Impl() override;
 
     boost::uuids::uuid const& getKey() const noexcept { return m_key; }
-    /// Changes the key and files the entry again under it in its container's Map or Multi (a
-    /// key taken by another entry of a Map reports UniquenessConstraint).
+    /// Changes the key through the keyed collection the entry is filed in (its container's Map
+    /// or Multi), which files it again under the new key; a key taken by another entry of a
+    /// Map reports UniquenessConstraint.
     void setKey(boost::uuids::uuid const& key);
+    /// Announces and stores the key, leaving every collection as it is: the key change a keyed
+    /// collection runs while it re-files the entry.
+    void storeKey(boost::uuids::uuid const& key);
 
     meta::Class getMetaClass() const override { return Entry::metaClass(); }
     std::unique_ptr<Changes> createChanges() const override;
@@ -106,6 +110,8 @@ class Holder::Impl : public ModelElement::Impl {
     ReferenceCollection& collection(std::size_t index) const { return *m_collections[index]; }
 
     meta::Class getMetaClass() const override { return Holder::metaClass(); }
+    /// A collection property's value refers to its collection.
+    Value getPropertyValue(meta::Property const& property, AccessTag tag) const override;
     void doDestroy(bool disassociate, bool toProxies) override;
     void inverseAdd(ModelElement const& element, meta::Property const& property) override;
     void inverseRemove(ModelElement const& element, meta::Property const& property) override;

@@ -1,6 +1,6 @@
 // The keyed collections (map and multimap) and the proxy table they share with the set:
-// order, collisions, bookkeeping, failures that change nothing, rollback, undo and redo,
-// proxies.
+// order, collisions, bookkeeping, re-filing under a new key, failures that change nothing,
+// rollback, undo and redo, proxies.
 
 #include <functional>
 #include <stdexcept>
@@ -13,6 +13,12 @@ namespace korm::zero::colltest {
 namespace {
 
 using CR = CollisionResolution;
+using Keyed = KeyedCollectionInterface<boost::uuids::uuid>;
+
+/// Re-files `entry` in `collection` under `newKey`, the entry storing the key on the way.
+void rekey(Keyed& collection, Entry const& entry, boost::uuids::uuid const& newKey) {
+    collection.rekey(entry, newKey, [&] { entry->storeKey(newKey); });
+}
 
 class KeyedCollections : public ::testing::Test {
   protected:
@@ -255,6 +261,84 @@ TEST_F(KeyedCollections, SetKeyRefilesTheEntry) {
     other->multi().insert(d);
     c->setKey(key(6));  // joins the end of its new key's group
     EXPECT_EQ(other->multi().findAll(key(6)), (std::vector{d, c}));
+}
+
+/// For the rekey tests: a (key 1) and b (key 2) filed in the map; c (key 3), d and e (key 4)
+/// filed in the multimap, in that order.
+class Rekey : public KeyedCollections {
+  protected:
+    Rekey() {
+        map.insert(a);
+        map.insert(b);
+        for (auto const& entry : {c, d, e}) {
+            multi.insert(entry);
+        }
+    }
+
+    Entry const a = Entry::create(model, key(1));
+    Entry const b = Entry::create(model, key(2));
+    Entry const c = Entry::create(model, key(3));
+    Entry const d = Entry::create(model, key(4));
+    Entry const e = Entry::create(model, key(4));
+};
+
+// Entries find the keyed collection they are filed in from their containment alone. A map
+// refuses a taken key before anything changes (the key change does not even run), and a key
+// change that fails part way is rolled back with the call. A re-filed entry is found under its
+// new key only; a multimap files it last in its new key's group and keeps the order of the
+// others. A collection that does not hold the entry only changes its key.
+TEST_F(Rekey, RefilesAHeldEntryUnderItsNewKey) {
+    Entry const loose = Entry::create(model, key(5));
+    Entry const inSequence = Entry::create(model, key(6));
+    holder->seq().add(inSequence);
+    EXPECT_EQ(Keyed::holding(*a.getImpl()), static_cast<Keyed*>(&map));
+    EXPECT_EQ(Keyed::holding(*d.getImpl()), static_cast<Keyed*>(&multi));
+    EXPECT_EQ(Keyed::holding(*inSequence.getImpl()), nullptr);
+    EXPECT_EQ(Keyed::holding(*loose.getImpl()), nullptr);
+
+    std::string const before = state(holder);
+    bool ran = false;
+    EXPECT_EQ(thrownId([&] { map.rekey(a, key(2), [&] { ran = true; }); }),
+              "korm0:messages:UniquenessConstraint");
+    EXPECT_EQ(thrownId([&] { map.rekey(Stranger::create(model), key(9), [&] { ran = true; }); }),
+              "korm0:messages:CannotAddIncompatibleTypes");
+    EXPECT_FALSE(ran);
+    EXPECT_THROW(multi.rekey(d, key(9), [] { throw std::runtime_error("no key"); }),
+                 std::runtime_error);
+    EXPECT_EQ(state(holder), before);
+
+    rekey(map, a, key(7));
+    EXPECT_FALSE(map.hasKey(key(1)));
+    EXPECT_EQ(map.find(key(7)), a);
+    EXPECT_EQ(a->getKey(), key(7));
+    rekey(map, b, key(1));  // the key a left is free
+    EXPECT_EQ(map.find(key(1)), b);
+    rekey(multi, c, key(4));
+    EXPECT_EQ(multi.findAll(key(4)), (std::vector{d, e, c}));
+    EXPECT_FALSE(multi.hasKey(key(3)));
+    rekey(multi, d, key(0));
+    EXPECT_EQ(multi.findAll(key(4)), (std::vector{e, c}));
+    EXPECT_EQ(multi.findAll(key(0)), std::vector{d});
+
+    std::string const settled = state(holder);
+    rekey(map, loose, key(8));
+    EXPECT_EQ(loose->getKey(), key(8));
+    EXPECT_EQ(state(holder), settled);
+}
+
+TEST_F(Rekey, RollsBackUndoesAndRedoes) {
+    arvex_test::expectRollbackUndoRedo(
+        model, [&] { return state(holder); },
+        {
+            {"map", [&] { rekey(map, a, key(7)); }},
+            {"map, into a key just left",
+             [&] {
+                 rekey(map, a, key(7));
+                 rekey(map, b, key(1));
+             }},
+            {"multimap, into a group", [&] { rekey(multi, c, key(4)); }},
+            {"multimap, out of a group", [&] { rekey(multi, d, key(0)); }},
+        });
 }
 
 }  // namespace

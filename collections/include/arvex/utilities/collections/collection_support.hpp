@@ -15,6 +15,7 @@
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/meta/handles.hpp"
 #include "korm/zero/model_element.hpp"
+#include "korm/zero/transaction.hpp"
 
 namespace korm::zero {
 
@@ -33,8 +34,9 @@ enum class CollisionResolution : int {
 /// owner's model, and modifying() announces it before it is made. commit() commits;
 /// destruction without commit rolls the change back.
 ///
-/// Outside any transaction the bracket opens one of its own, an
-/// AbstractOwnedCollection::Operation, so that a lone change is recorded and undoable. Inside
+/// A collection's changes are public entry points: the bracket opens or joins a transaction
+/// through the framework's one rule, Model::Impl::joinOrBeginTransaction. Outside any
+/// transaction it opens one of its own, so that a lone change is recorded and undoable. Inside
 /// an open transaction it joins that transaction instead of nesting another level. The reason
 /// is the cost of undo records: the owner saves the old value of a collection property as a
 /// copy of the whole collection, once per transaction level in which the property first
@@ -56,7 +58,7 @@ class ARVEX_UTILITIES_EXPORT CollectionChange {
     void commit();
 
   private:
-    std::optional<AbstractOwnedCollection::Operation> m_operation;
+    Transaction m_transaction;
 };
 
 namespace collection_support {

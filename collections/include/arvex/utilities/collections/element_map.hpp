@@ -4,8 +4,8 @@
 // ascending key order, with its generic map interface.
 //
 // A node holds a copy of the entry's key taken when the entry was filed; the node is not
-// updated when the entry's key changes, so an entry class whose key can change takes itself
-// out of its container and files itself again around the change.
+// updated when the entry's key changes, so an entry changes its key through rekey, which files
+// it again around the change.
 
 #include <functional>
 #include <memory>
@@ -14,6 +14,7 @@
 
 #include "arvex/utilities/collections/collection_support.hpp"
 #include "arvex/utilities/collections/keyed_element_collection.hpp"
+#include "arvex/utilities/collections/keyed_generic_interface.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/value.hpp"
 
@@ -30,46 +31,15 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
     using typename Base::EntryImpl;
     using typename Base::KeyExtractor;
 
-    /// The generic map interface, forwarding to the collection.
-    class MyGenericInterface : public GenericMapInterface {
+    /// The generic map interface: a look-up by key gives the entry under it (a Value without
+    /// data counts as the nil key), or an empty handle.
+    class MyGenericInterface final
+        : public KeyedGenericInterface<GenericMapInterface, ElementMapBase> {
       public:
-        explicit MyGenericInterface(ElementMapBase& map) noexcept : m_map(map) {}
-        std::size_t genericSize() const override { return m_map.size(); }
-        void genericAdd(ModelElement const& element) override {
-            if (!element) {
-                return;
-            }
-            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
-            m_map.insert(Base::entryOf(element), CollisionResolution::REPORT);
-        }
-        void genericRemove(ModelElement const& element) override {
-            if (!element) {
-                return;
-            }
-            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
-            m_map.remove(Base::entryOf(element));
-        }
-        void genericClear() override { m_map.clear(); }
-        void genericBasicClear() override { m_map.clear(); }
-        bool genericContains(ModelElement const& element) const override {
-            return element && collection_support::isCompatible(element.getImpl(), T::metaClass()) &&
-                   m_map.contains(Base::entryOf(element));
-        }
-        bool isSequenceInterface() const override { return false; }
-        bool isMapInterface() const override { return true; }
-        bool isMultimapInterface() const override { return false; }
-        /// The entry under the key (a Value holding the key; no data counts as the nil key),
-        /// or an empty handle.
+        using KeyedGenericInterface<GenericMapInterface, ElementMapBase>::KeyedGenericInterface;
         ModelElement genericGet(Value const& key) const override {
-            return m_map.find(key.getValue<K>());
+            return this->collection().find(key.getValue<K>());
         }
-        meta::Type getQualifierType() const override {
-            return collection_support::qualifierType(m_map);
-        }
-        std::vector<Value> genericKeys() const override { return m_map.getAllKeys(); }
-
-      private:
-        ElementMapBase& m_map;
     };
 
     ElementMapBase(ModelElement::CollectionPrivateTag, KeyExtractor keyExtractor,
@@ -83,8 +53,8 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
 
     /// Files `entry` under its key with bookkeeping. An empty or invalid handle, or an entry
     /// already filed, changes nothing; a proxy goes to the proxy table. When another entry
-    /// holds the key, `mode` decides.
-    void insert(T const& entry, CollisionResolution mode) {
+    /// holds the key, `mode` decides (by default the entry is refused).
+    void insert(T const& entry, CollisionResolution mode = CollisionResolution::REPORT) {
         if (!entry) {
             return;
         }
@@ -128,6 +98,17 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
                 return;
             }
         }
+    }
+
+    /// Refuses `newKey` when another valid entry holds it (UniquenessConstraint), before
+    /// anything changes; else files `entry` again as every keyed collection does.
+    void rekey(ModelElement const& entry, K const& newKey,
+               typename Base::KeyChange const& changeKey) override {
+        T const* const holder = this->m_container.find_value(newKey);
+        if (holder != nullptr && *holder && *holder != entry) {
+            collection_support::reportDuplicateKey(newKey);
+        }
+        Base::rekey(entry, newKey, changeKey);
     }
 
     /// The entry filed under `key`, or an empty handle.

@@ -13,6 +13,7 @@
 
 #include "arvex/utilities/collections/collection_support.hpp"
 #include "arvex/utilities/collections/keyed_element_collection.hpp"
+#include "arvex/utilities/collections/keyed_generic_interface.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/value.hpp"
 
@@ -29,50 +30,22 @@ class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
     using typename Base::EntryImpl;
     using typename Base::KeyExtractor;
 
-    /// The generic multimap interface, forwarding to the collection.
-    class MyGenericInterface : public GenericMultimapInterface {
+    /// The generic multimap interface: a look-up by key gives every entry under it, in filing
+    /// order (a Value without data counts as the nil key).
+    class MyGenericInterface final
+        : public KeyedGenericInterface<GenericMultimapInterface, ElementMultimapBase> {
       public:
-        explicit MyGenericInterface(ElementMultimapBase& map) noexcept : m_map(map) {}
-        std::size_t genericSize() const override { return m_map.size(); }
-        void genericAdd(ModelElement const& element) override {
-            if (!element) {
-                return;
-            }
-            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
-            m_map.insert(Base::entryOf(element));
-        }
-        void genericRemove(ModelElement const& element) override {
-            if (!element) {
-                return;
-            }
-            collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
-            m_map.remove(Base::entryOf(element));
-        }
-        void genericClear() override { m_map.clear(); }
-        void genericBasicClear() override { m_map.clear(); }
-        bool genericContains(ModelElement const& element) const override {
-            return element && collection_support::isCompatible(element.getImpl(), T::metaClass()) &&
-                   m_map.contains(Base::entryOf(element));
-        }
-        bool isSequenceInterface() const override { return false; }
-        bool isMapInterface() const override { return false; }
-        bool isMultimapInterface() const override { return true; }
-        /// Every entry under the key, in filing order (a Value without data is the nil key).
+        using KeyedGenericInterface<GenericMultimapInterface,
+                                    ElementMultimapBase>::KeyedGenericInterface;
         std::vector<ModelElement> genericGet(Value const& key) const override {
             std::vector<ModelElement> result;
-            auto const [first, last] = m_map.getContainer().equal_range(key.getValue<K>());
+            auto const [first, last] =
+                this->collection().getContainer().equal_range(key.getValue<K>());
             for (auto it = first; it != last; ++it) {
                 result.push_back(it->second);
             }
             return result;
         }
-        meta::Type getQualifierType() const override {
-            return collection_support::qualifierType(m_map);
-        }
-        std::vector<Value> genericKeys() const override { return m_map.getAllKeys(); }
-
-      private:
-        ElementMultimapBase& m_map;
     };
 
     ElementMultimapBase(ModelElement::CollectionPrivateTag, KeyExtractor keyExtractor,

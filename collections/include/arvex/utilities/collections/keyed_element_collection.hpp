@@ -1,9 +1,10 @@
 #pragma once
 
-// KeyedElementCollection: what the map and the multimap share. Both file entries in an ordered
-// container by the key their entry had when it was filed, find a given entry within its key's
-// range, and remove, clear and copy in the same way; they differ only in how an entry is filed
-// (one per key or side by side) and in their generic interfaces.
+// KeyedCollectionInterface and KeyedElementCollection: what the map and the multimap share.
+// Both file entries in an ordered container by the key their entry had when it was filed, find
+// a given entry within its key's range, re-file it when its key changes, and remove, clear and
+// copy in the same way; they differ only in how an entry is filed (one per key or side by side)
+// and in their generic interfaces.
 
 #include <cstddef>
 #include <functional>
@@ -14,6 +15,10 @@
 #include "arvex/utilities/collections/persistent_btree.hpp"
 #include "arvex/utilities/collections/typed_reference_collection.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
+#include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/model_element.hpp"
+#include "korm/zero/transaction.hpp"
+#include "korm/zero/value.hpp"
 
 namespace korm::zero {
 
@@ -37,14 +42,74 @@ using ElementTree = ElementTreeOf<K, T, false>;
 template <class K, class T>
 using ElementMultiTree = ElementTreeOf<K, T, true>;
 
+/// A keyed collection as its entries see it. A node keeps the key its entry had when it was
+/// filed, so an entry whose key indexes the collection it is filed in changes its key through
+/// that collection, which takes it out and files it again around the change. The entry finds
+/// the collection from its containment alone (holding), without knowing its container's class.
+template <class K>
+class KeyedCollectionInterface {
+  public:
+    /// Announces and stores an entry's new key (the entry's notifyModifying of the key, then
+    /// the field), so that rollback and undo restore the old key.
+    using KeyChange = std::function<void()>;
+
+    KeyedCollectionInterface() = default;
+    KeyedCollectionInterface(KeyedCollectionInterface const&) = delete;
+    KeyedCollectionInterface& operator=(KeyedCollectionInterface const&) = delete;
+    virtual ~KeyedCollectionInterface() = default;
+
+    /// Files `entry` again under `newKey`: the entry leaves its node, `changeKey` runs, and the
+    /// entry is filed under the key it has then. A map refuses a key that another valid entry
+    /// holds (UniquenessConstraint) before anything changes; a multimap files the entry after
+    /// the entries of its new key. A collection that does not hold `entry` only runs
+    /// `changeKey`. One change of the entry, which joins an open transaction.
+    virtual void rekey(ModelElement const& entry, K const& newKey, KeyChange const& changeKey) = 0;
+
+    /// The keyed collection `entry` is filed in: the collection of its container's keyed
+    /// property that contains it, when that collection is one of these; else null.
+    static KeyedCollectionInterface* holding(ModelElement::Impl const& entry) {
+        ModelElement::Impl* const container = entry.basicContainer();
+        if (container == nullptr) {
+            return nullptr;
+        }
+        meta::Property const property = entry.containmentFeature();
+        if (property.isEmpty() || !property.getPropertyImpl()->isKeyed()) {
+            return nullptr;
+        }
+        // The value of a many-valued property refers to its collection itself, a
+        // ReferenceCollection.
+        Value const value = container->getPropertyValue(property, NO_PROXY_RESOLVE);
+        return dynamic_cast<KeyedCollectionInterface*>(
+            static_cast<ReferenceCollection*>(value.getPayload()));
+    }
+
+    /// Gives `entry` the key `newKey` in one change of the entry (ModelElement::Impl::
+    /// beginChange: a proxy or a gone entry is refused, an open transaction is joined): through
+    /// the keyed collection that holds it (rekey), or by `changeKey` alone when none does.
+    static void changeKey(ModelElement::Impl& entry, K const& newKey, KeyChange const& changeKey) {
+        Transaction transaction = entry.beginChange();
+        if (KeyedCollectionInterface* const collection = holding(entry)) {
+            collection->rekey(ModelElement(&entry), newKey, changeKey);
+        } else {
+            changeKey();
+        }
+        transaction.commit();
+    }
+};
+
+/// The base of the map and the multimap. The typed collection is the first base, so that the
+/// collection object starts with its ReferenceCollection: a property value that refers to the
+/// collection (holding) is read as a pointer to that.
 template <class K, class T, class Container>
-class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Container> {
+class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Container>,
+                               public KeyedCollectionInterface<K> {
     using Base = TypedReferenceCollectionWithProxies<T, Container>;
 
   public:
     using Key = K;
     using EntryImpl = typename T::Impl;
     using const_iterator = typename Container::const_iterator;
+    using typename KeyedCollectionInterface<K>::KeyChange;
     /// Gives an entry's key; built from the entry class's getKey member function.
     using KeyExtractor = std::function<K(EntryImpl*)>;
 
@@ -112,6 +177,34 @@ class KeyedElementCollection : public TypedReferenceCollectionWithProxies<T, Con
             return this->holdsProxy(entry);
         }
         return findNode(entry) != this->m_container.end();
+    }
+
+    /// Files `element` again under the key `changeKey` gives it (see
+    /// KeyedCollectionInterface::rekey; `newKey` is for the map's check). The entry leaves its
+    /// node, its key changes, and it is filed as basicAdd files it, all in one change of the
+    /// entry (ModelElement::Impl::beginChange: a proxy or a gone entry is refused, an open
+    /// transaction is joined). Should filing fail (memory), the entry is out of the collection
+    /// until the enclosing transaction, which the exception leaves uncommitted, is rolled
+    /// back; a lone call rolls back its own. An element of another class is refused
+    /// (CannotAddIncompatibleTypes).
+    void rekey(ModelElement const& element, K const& /*newKey*/,
+               KeyChange const& changeKey) override {
+        if (element.isEmpty()) {
+            return;
+        }
+        collection_support::checkCompatibleType(element.getImpl(), T::metaClass());
+        Transaction transaction = element->beginChange();
+        auto const it = findNode(Base::entryOf(element));
+        if (it != this->m_container.end()) {
+            CollectionChange change(*this);
+            eraseNode(it);
+            changeKey();
+            this->basicAdd(element);
+            change.commit();
+        } else {
+            changeKey();
+        }
+        transaction.commit();
     }
 
     // ---- framework operations -----------------------------------------------------------
