@@ -127,6 +127,31 @@ Model::Impl::~Impl() {
     // No transaction is open (transactions hold references) and no record is unannounced
     // (those hold references too). Detach every member: live ones and those the history
     // could revive.
+    std::vector<ModelElement::Impl*> const members = takeAllMembers();
+    for (auto* proxy : m_proxies) {
+        proxy->m_state = ModelElement::Impl::State::DETACHED;
+        proxy->m_model = nullptr;
+    }
+    for (auto* element : members) {
+        element->m_model = nullptr;
+        if (element->isValid()) {
+            element->invalidate();
+        }
+        element->m_proxyId.reset();
+    }
+    m_undo.clear();
+    m_redo.clear();
+    dropWhatMembersHold(members);
+    // Unlink every record before the model's references go (a record must not be deleted
+    // while linked).
+    m_index.clear();
+    for (auto* element : members) {
+        element->removeRef();
+    }
+}
+
+// Every member, live or revivable by the undo or redo history, once, marked detached.
+std::vector<ModelElement::Impl*> Model::Impl::takeAllMembers() {
     std::vector<ModelElement::Impl*> members;
     members.reserve(m_index.size());
     auto const collect = [&members](ModelElement::Impl* element) {
@@ -148,19 +173,10 @@ Model::Impl::~Impl() {
             collect(element);
         }
     }
-    for (auto* proxy : m_proxies) {
-        proxy->m_state = ModelElement::Impl::State::DETACHED;
-        proxy->m_model = nullptr;
-    }
-    for (auto* element : members) {
-        element->m_model = nullptr;
-        if (element->isValid()) {
-            element->invalidate();
-        }
-        element->m_proxyId.reset();
-    }
-    m_undo.clear();
-    m_redo.clear();
+    return members;
+}
+
+void Model::Impl::dropWhatMembersHold(std::vector<ModelElement::Impl*> const& members) noexcept {
     // Members may hold each other (collections of handles); dropping what they hold breaks
     // such cycles before the model's references go.
     for (auto* element : members) {
@@ -170,12 +186,6 @@ Model::Impl::~Impl() {
         }
         element->m_container = nullptr;
         element->m_containmentFeature.reset();
-    }
-    // Unlink every record before the model's references go (a record must not be deleted
-    // while linked).
-    m_index.clear();
-    for (auto* element : members) {
-        element->removeRef();
     }
 }
 
@@ -282,14 +292,7 @@ void Model::Impl::release(ModelElement::Impl* element, bool keepAsProxy) noexcep
     } catch (...) {
     }
     if (element->m_proxyId) {
-        // Converted to a proxy for good: it lives on as a plain proxy of this model.
-        element->m_state = ModelElement::Impl::State::PROXY;
-        try {
-            m_proxies.insert(element);
-        } catch (...) {
-            element->m_state = ModelElement::Impl::State::DETACHED;
-            element->m_model = nullptr;
-        }
+        keepAsPlainProxy(element);
         return;
     }
     element->m_state = ModelElement::Impl::State::DETACHED;
@@ -300,6 +303,18 @@ void Model::Impl::release(ModelElement::Impl* element, bool keepAsProxy) noexcep
     element->m_container = nullptr;
     element->m_containmentFeature.reset();
     element->m_containmentIndex = ModelElement::Impl::NO_CONTAINMENT_INDEX;
+}
+
+// Converted to a proxy for good: it lives on as a plain proxy of this model (or, when there is
+// no room to list it among the model's proxies, as a detached one).
+void Model::Impl::keepAsPlainProxy(ModelElement::Impl* element) noexcept {
+    element->m_state = ModelElement::Impl::State::PROXY;
+    try {
+        m_proxies.insert(element);
+    } catch (...) {
+        element->m_state = ModelElement::Impl::State::DETACHED;
+        element->m_model = nullptr;
+    }
 }
 
 void Model::Impl::elementCreated(ModelElement::Impl* element) {
@@ -410,19 +425,24 @@ void Model::Impl::commitLevel(std::size_t level, boost::optional<Value> const& v
     if (level != m_levels.size()) {
         reportException(korm0::messages::TransactionOutOfOrder(m_name));
     }
-    if (level == 1) {
-        if (value) {
-            try {
-                m_commitValue = value;
-            } catch (...) {
-                rollbackTop();
-                throw;
-            }
-        }
-        commitOutermost();
+    if (level != 1) {
+        foldIntoParent();
         return;
     }
-    // Fold the level into its parent.
+    if (value) {
+        try {
+            m_commitValue = value;
+        } catch (...) {
+            rollbackTop();
+            throw;
+        }
+    }
+    commitOutermost();
+}
+
+// Commits a nested level: its records and creations take the parent's id, so the parent's
+// rollback restores them too.
+void Model::Impl::foldIntoParent() noexcept {
     Level const top = m_levels.back();
     auto const parent = m_levels[m_levels.size() - 2].id;
     for (std::size_t i = top.changedMark; i < m_changedLog.size(); ++i) {
@@ -450,37 +470,11 @@ void Model::Impl::rollbackTop() noexcept {
     std::vector<ModelElement::Impl*> released;
     {
         RestoringScope const restoring(m_restoring);
-        for (std::size_t i = m_changedLog.size(); i-- > top.changedMark;) {
-            ModelElement::Impl* const element = m_changedLog[i];
-            std::unique_ptr<Storage> const storage(element->m_txStorage);
-            element->m_txStorage = storage->m_older.release();
-            // The record goes now, so its values are taken rather than copied: restoring
-            // cannot fail.
-            element->moveStateFromStorage(*storage);
-        }
-        m_changedLog.resize(top.changedMark);
-
+        restoreOldValuesSince(top.changedMark);
         // Creations first: a destroyed element revived below may share the UUID of an
         // element created after its destruction.
-        for (std::size_t i = m_createdLog.size(); i-- > top.createdMark;) {
-            ModelElement::Impl* const element = m_createdLog[i];
-            if (element->m_state == ModelElement::Impl::State::MEMBER) {
-                release(element, false);
-                released.push_back(element);
-            }
-        }
-        m_createdLog.resize(top.createdMark);
-
-        for (std::size_t i = m_destroyedLog.size(); i-- > top.destroyedMark;) {
-            auto const& entry = m_destroyedLog[i];
-            if (entry.element->m_state == ModelElement::Impl::State::MEMBER) {
-                if (entry.converted) {
-                    entry.element->m_proxyId.reset();
-                }
-                revive(entry.element);
-            }
-        }
-        m_destroyedLog.resize(top.destroyedMark);
+        releaseCreationsSince(top.createdMark, released);
+        reviveDestructionsSince(top.destroyedMark);
     }
     m_levels.pop_back();
     for (auto* element : released) {
@@ -488,6 +482,50 @@ void Model::Impl::rollbackTop() noexcept {
     }
 }
 
+// Rollback: the old-value records from `mark` on, newest first, each popped off its chain.
+void Model::Impl::restoreOldValuesSince(std::size_t mark) noexcept {
+    for (std::size_t i = m_changedLog.size(); i-- > mark;) {
+        ModelElement::Impl* const element = m_changedLog[i];
+        std::unique_ptr<Storage> const storage(element->m_txStorage);
+        element->m_txStorage = storage->m_older.release();
+        // The record goes now, so its values are taken rather than copied: restoring
+        // cannot fail.
+        element->moveStateFromStorage(*storage);
+    }
+    m_changedLog.resize(mark);
+}
+
+// Rollback: the creations from `mark` on leave the model; the caller releases the model's
+// references to them (in `released`) once the level is gone.
+void Model::Impl::releaseCreationsSince(std::size_t mark,
+                                        std::vector<ModelElement::Impl*>& released) noexcept {
+    for (std::size_t i = m_createdLog.size(); i-- > mark;) {
+        ModelElement::Impl* const element = m_createdLog[i];
+        if (element->m_state == ModelElement::Impl::State::MEMBER) {
+            release(element, false);
+            released.push_back(element);
+        }
+    }
+    m_createdLog.resize(mark);
+}
+
+// Rollback: the destructions and conversions from `mark` on are undone.
+void Model::Impl::reviveDestructionsSince(std::size_t mark) noexcept {
+    for (std::size_t i = m_destroyedLog.size(); i-- > mark;) {
+        auto const& entry = m_destroyedLog[i];
+        if (entry.element->m_state == ModelElement::Impl::State::MEMBER) {
+            if (entry.converted) {
+                entry.element->m_proxyId.reset();
+            }
+            revive(entry.element);
+        }
+    }
+    m_destroyedLog.resize(mark);
+}
+
+// The outermost commit, in four phases: make room for everything it stores (a commit that
+// cannot be made fails as a whole), then, with the level closed, take the old values and the
+// creations and destructions into one undo step, and store the step and tell the listeners.
 void Model::Impl::commitOutermost() {
     if (m_changedLog.empty() && m_createdLog.empty() && m_destroyedLog.empty()) {
         m_levels.pop_back();
@@ -498,20 +536,42 @@ void Model::Impl::commitOutermost() {
     std::unique_ptr<UndoStep> step;
     std::vector<ModelElement::Impl*> released;
     try {
-        step = std::make_unique<UndoStep>();
-        step->changed.reserve(m_changedLog.size());
-        step->destroyed.reserve(m_destroyedLog.size());
-        step->created.reserve(m_createdLog.size());
-        released.reserve(m_createdLog.size());
-        reserveOneMore(m_undo);
+        step = reserveForCommit(released);
     } catch (...) {
         rollbackTop();
         throw;
     }
     auto const level = m_levels.back().id;
     m_levels.pop_back();
+    takeOldValues(*step, level);
+    takeCreationsAndDestructions(*step, level, released);
+    step->value = std::move(m_commitValue);
+    m_commitValue.reset();
+    std::exception_ptr const failure = step->empty() ? nullptr : storeStep(step);
+    for (auto* element : released) {
+        element->removeRef();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
 
-    // Old values: one chain per element, pruned to what changed.
+// Commit, phase 1: an empty step with room for every log entry, room in `released` for every
+// creation and room for one more undo step. Changes nothing.
+std::unique_ptr<Model::Impl::UndoStep> Model::Impl::reserveForCommit(
+    std::vector<ModelElement::Impl*>& released) {
+    auto step = std::make_unique<UndoStep>();
+    step->changed.reserve(m_changedLog.size());
+    step->destroyed.reserve(m_destroyedLog.size());
+    step->created.reserve(m_createdLog.size());
+    released.reserve(m_createdLog.size());
+    reserveOneMore(m_undo);
+    return step;
+}
+
+// Commit, phase 2: old values, one chain per element, pruned to what changed. The elements'
+// chains are taken, so the changed log is done with.
+void Model::Impl::takeOldValues(UndoStep& step, std::uint32_t level) noexcept {
     for (ModelElement::Impl* element : m_changedLog) {
         Storage* const head = element->m_txStorage;
         if (head == nullptr) {
@@ -523,14 +583,21 @@ void Model::Impl::commitOutermost() {
             continue;  // created in this transaction: undo un-creates it as a whole
         }
         if (auto kept = pruneChain(std::move(chain), *element)) {
-            step->changed.push_back({element, std::move(kept)});
+            step.changed.push_back({element, std::move(kept)});
         }
     }
+    clearAndTrim(m_changedLog);
+}
 
+// Commit, phase 3: the destructions of elements that existed before the transaction and the
+// creations still live. What was created and destroyed (or converted) in the transaction goes
+// for good; the caller releases the model's references to it (in `released`).
+void Model::Impl::takeCreationsAndDestructions(
+    UndoStep& step, std::uint32_t level, std::vector<ModelElement::Impl*>& released) noexcept {
     for (auto const& entry : m_destroyedLog) {
         if (entry.element->m_state == ModelElement::Impl::State::MEMBER &&
             entry.element->m_createdLevel != level) {
-            step->destroyed.push_back(entry);
+            step.destroyed.push_back(entry);
         }
     }
     for (ModelElement::Impl* element : m_createdLog) {
@@ -539,52 +606,43 @@ void Model::Impl::commitOutermost() {
             continue;
         }
         if (element->isLive()) {
-            step->created.push_back(element);
+            step.created.push_back(element);
         } else {
-            // Created and destroyed (or converted) in the same transaction.
             release(element, true);
             released.push_back(element);
         }
     }
-    clearAndTrim(m_changedLog);
     clearAndTrim(m_createdLog);
     clearAndTrim(m_destroyedLog);
-    step->value = std::move(m_commitValue);
-    m_commitValue.reset();
+}
 
+// Commit, phase 4: a non-empty step goes into the undo history (dropping the redo history),
+// or, for a non-undoable transaction, clears the history. The step stands from here on; a
+// failure to tell the listeners is returned, to reach the caller afterwards like a
+// listener's own exception. `step` stays the caller's when it is not stored.
+std::exception_ptr Model::Impl::storeStep(std::unique_ptr<UndoStep>& step) noexcept {
     std::exception_ptr failure;
-    if (!step->empty()) {
-        // The step stands from here on; a failure to tell the listeners reaches the caller
-        // afterwards, like a listener's own exception.
-        boost::optional<ModelChangeEvent> event;
-        if (!m_listeners.empty()) {
-            try {
-                event = makeEvent(ModelChangeEvent::Cause::COMMIT, *step);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        }
-        if (m_nonUndoable) {
-            dropUndoStep(*step);
-            clearUndoHistory();
-        } else {
-            dropRedo();
-            m_undo.push_back(std::move(step));
-        }
-        if (event) {
-            try {
-                notifyListeners(*event);
-            } catch (...) {
-                failure = std::current_exception();
-            }
+    boost::optional<ModelChangeEvent> event;
+    try {
+        event = eventFor(ModelChangeEvent::Cause::COMMIT, *step);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (m_nonUndoable) {
+        dropUndoStep(*step);
+        clearUndoHistory();
+    } else {
+        dropRedo();
+        m_undo.push_back(std::move(step));
+    }
+    if (event) {
+        try {
+            notifyListeners(*event);
+        } catch (...) {
+            failure = std::current_exception();
         }
     }
-    for (auto* element : released) {
-        element->removeRef();
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    return failure;
 }
 
 // Within a chain (newest first) an index counts only in the oldest record that has it: drop it
@@ -634,6 +692,15 @@ ModelChangeEvent Model::Impl::makeEvent(ModelChangeEvent::Cause cause, UndoStep 
     }
     event.value = step.value;
     return event;
+}
+
+// The listeners' event of a commit, undo or redo of `step`, when anyone listens.
+boost::optional<ModelChangeEvent> Model::Impl::eventFor(ModelChangeEvent::Cause cause,
+                                                        UndoStep const& step) {
+    if (m_listeners.empty()) {
+        return boost::none;
+    }
+    return makeEvent(cause, step);
 }
 
 // ---- history ----------------------------------------------------------------------------
@@ -695,7 +762,12 @@ void Model::Impl::prepareRestore(UndoStep const& step, bool undoing,
         }
         current.push_back(std::move(now));
     }
-    // Undo revives what the step destroyed, redo what it created.
+    reserveForRevival(step, undoing);
+}
+
+// Room in the index for what undo (the step's destructions) or redo (its creations) revives
+// and that lost its entry meanwhile.
+void Model::Impl::reserveForRevival(UndoStep const& step, bool undoing) {
     std::size_t unlinked = 0;
     auto const count = [&unlinked](ModelElement::Impl const* element) {
         unlinked += element->m_indexHook.is_linked() ? 0 : 1;
@@ -725,88 +797,85 @@ void Model::Impl::restoreChanged(UndoStep& step,
     }
 }
 
-// Undo and redo prepare everything that can fail (the values for the way back, room in the
-// index and in the other history, the listeners' event) before the first change: a failure
-// leaves the model and both histories as they were.
-void Model::Impl::undo() {
+void Model::Impl::checkMayReplay() const {
     if (!m_levels.empty()) {
         reportException(korm0::messages::CannotUndoInTransaction(m_name));
     }
     checkModifiable();
-    if (m_undo.empty()) {
+}
+
+void Model::Impl::undo() {
+    replayStep(m_undo, m_redo, ModelChangeEvent::Cause::UNDO);
+}
+
+void Model::Impl::redo() {
+    replayStep(m_redo, m_undo, ModelChangeEvent::Cause::REDO);
+}
+
+// Undo (cause UNDO) takes the last step of the undo history, reverts it and moves it to the
+// redo history; redo does the reverse. Both prepare everything that can fail (the values for
+// the way back, room in the index and in the other history, the listeners' event) before the
+// first change: a failure leaves the model and both histories as they were.
+void Model::Impl::replayStep(History& from, History& to, ModelChangeEvent::Cause cause) {
+    checkMayReplay();
+    if (from.empty()) {
         return;
     }
-    UndoStep& step = *m_undo.back();
+    bool const undoing = cause == ModelChangeEvent::Cause::UNDO;
+    UndoStep& step = *from.back();
     std::vector<std::unique_ptr<Storage>> current;
-    prepareRestore(step, true, current);
-    reserveOneMore(m_redo);
-    std::vector<std::unique_ptr<ProxyId>> proxyIds(step.destroyed.size());
-    boost::optional<ModelChangeEvent> event;
-    if (!m_listeners.empty()) {
-        event = makeEvent(ModelChangeEvent::Cause::UNDO, step);
-    }
-
-    std::unique_ptr<UndoStep> owned = std::move(m_undo.back());
-    m_undo.pop_back();
+    prepareRestore(step, undoing, current);
+    reserveOneMore(to);
+    // Undo keeps the proxy ids of the conversions it reverts, for redo.
+    std::vector<std::unique_ptr<ProxyId>> proxyIds(undoing ? step.destroyed.size() : 0);
+    boost::optional<ModelChangeEvent> event = eventFor(cause, step);
+    std::unique_ptr<UndoStep> owned = std::move(from.back());
+    from.pop_back();
     {
         RestoringScope const restoring(m_restoring);
         restoreChanged(step, current);
-        for (std::size_t i = step.created.size(); i-- > 0;) {
-            unlive(step.created[i]);
-        }
-        for (std::size_t i = step.destroyed.size(); i-- > 0;) {
-            auto const& entry = step.destroyed[i];
-            if (entry.converted) {
-                proxyIds[i] = std::move(entry.element->m_proxyId);
-            }
-            revive(entry.element);
+        if (undoing) {
+            revertMembership(step, std::move(proxyIds));
+        } else {
+            reapplyMembership(step);
         }
     }
-    step.undoneProxyIds = std::move(proxyIds);
-    m_redo.push_back(std::move(owned));
+    to.push_back(std::move(owned));
     if (event) {
         notifyListeners(*event);
     }
 }
 
-void Model::Impl::redo() {
-    if (!m_levels.empty()) {
-        reportException(korm0::messages::CannotUndoInTransaction(m_name));
+// Undo: the step's creations stop being live and its destructions live again, newest first;
+// the ids of reverted conversions are kept in the step.
+void Model::Impl::revertMembership(UndoStep& step, std::vector<std::unique_ptr<ProxyId>> proxyIds) {
+    for (std::size_t i = step.created.size(); i-- > 0;) {
+        unlive(step.created[i]);
     }
-    checkModifiable();
-    if (m_redo.empty()) {
-        return;
+    for (std::size_t i = step.destroyed.size(); i-- > 0;) {
+        auto const& entry = step.destroyed[i];
+        if (entry.converted) {
+            proxyIds[i] = std::move(entry.element->m_proxyId);
+        }
+        revive(entry.element);
     }
-    UndoStep& step = *m_redo.back();
-    std::vector<std::unique_ptr<Storage>> current;
-    prepareRestore(step, false, current);
-    reserveOneMore(m_undo);
-    boost::optional<ModelChangeEvent> event;
-    if (!m_listeners.empty()) {
-        event = makeEvent(ModelChangeEvent::Cause::REDO, step);
-    }
+    step.undoneProxyIds = std::move(proxyIds);
+}
 
-    std::unique_ptr<UndoStep> owned = std::move(m_redo.back());
-    m_redo.pop_back();
-    {
-        RestoringScope const restoring(m_restoring);
-        restoreChanged(step, current);
-        for (std::size_t i = 0; i < step.destroyed.size(); ++i) {
-            auto const& entry = step.destroyed[i];
-            if (entry.converted) {
-                entry.element->m_proxyId = std::move(step.undoneProxyIds[i]);
-            }
-            unlive(entry.element);
+// Redo: the step's destructions (and conversions, with their kept ids) happen again and its
+// creations live again.
+void Model::Impl::reapplyMembership(UndoStep& step) {
+    for (std::size_t i = 0; i < step.destroyed.size(); ++i) {
+        auto const& entry = step.destroyed[i];
+        if (entry.converted) {
+            entry.element->m_proxyId = std::move(step.undoneProxyIds[i]);
         }
-        for (auto* element : step.created) {
-            revive(element);
-        }
+        unlive(entry.element);
+    }
+    for (auto* element : step.created) {
+        revive(element);
     }
     step.undoneProxyIds.clear();
-    m_undo.push_back(std::move(owned));
-    if (event) {
-        notifyListeners(*event);
-    }
 }
 
 // ---- listeners --------------------------------------------------------------------------

@@ -186,6 +186,16 @@ void multimapHasKey(int& outputCount, Value* outputs, int inputCount,
 
 // ---- class descriptions -------------------------------------------------------------------
 
+// "keys", "get" (whose output is `getOutput`) and "hasKey" of a map or multimap view.
+void addKeyedMethods(olan::COSClassDefinition& definition, std::string const& self,
+                     MethodBody keysBody, MethodBody getBody, std::string_view getOutput,
+                     MethodBody hasKeyBody) {
+    addMethod(definition, "keys", 0, keysBody, 0, "obj", olan::factory::detail::StringVectorType,
+              self);
+    addMethod(definition, "get", 0, getBody, 0, "obj key", getOutput, self, "char");
+    addMethod(definition, "hasKey", 0, hasKeyBody, 0, "obj key", "logical scalar", self, "char");
+}
+
 enum class ViewKind { Set, Sequence, Map, Multimap };
 
 class ViewClass final : public olan::factory::HandleClassInfo<ReferenceCollection, false> {
@@ -204,26 +214,18 @@ class ViewClass final : public olan::factory::HandleClassInfo<ReferenceCollectio
             return;
         }
         definition.addSuperclass(olan::internal::makeInterned(SetViewClassName), 1, 0, 1);
-        auto const vector = olan::factory::detail::StringVectorType;
         switch (m_kind) {
             case ViewKind::Sequence:
                 addMethod(definition, "at", 0, &at, 0, "obj position", ModelElementClassName, self,
                           "double scalar");
                 break;
             case ViewKind::Map:
-                addMethod(definition, "keys", 0, &keys<GenericMapInterface>, 0, "obj", vector,
-                          self);
-                addMethod(definition, "get", 0, &mapGet, 0, "obj key", ModelElementClassName, self,
-                          "char");
-                addMethod(definition, "hasKey", 0, &mapHasKey, 0, "obj key", "logical scalar", self,
-                          "char");
+                addKeyedMethods(definition, self, &keys<GenericMapInterface>, &mapGet,
+                                ModelElementClassName, &mapHasKey);
                 break;
             case ViewKind::Multimap:
-                addMethod(definition, "keys", 0, &keys<GenericMultimapInterface>, 0, "obj", vector,
-                          self);
-                addMethod(definition, "get", 0, &multimapGet, 0, "obj key", "cell", self, "char");
-                addMethod(definition, "hasKey", 0, &multimapHasKey, 0, "obj key", "logical scalar",
-                          self, "char");
+                addKeyedMethods(definition, self, &keys<GenericMultimapInterface>, &multimapGet,
+                                "cell", &multimapHasKey);
                 break;
             case ViewKind::Set:
                 break;

@@ -79,12 +79,10 @@ void giveField(ModelElement::Builder& builder, meta::Property const& property, z
                            "an init struct sets only UUID properties and containments");
 }
 
-}  // namespace
-
-std::unique_ptr<ModelElement::Builder> createBuilderFromStruct(zvArray const* value,
-                                                               std::size_t index,
-                                                               Model const& model,
-                                                               meta::Class const& metaClass) {
+// The class an init struct fills a builder of, once it is known that `value` is a struct
+// array with an element at `index`.
+meta::Class::Impl const* checkedInitStruct(zvArray const* value, std::size_t index,
+                                           meta::Class const& metaClass) {
     meta::Class::Impl const* const type = meta::asClassImpl(metaClass);
     if (type == nullptr) {
         internal::invalidValue("class of an init struct", "<none>",
@@ -97,6 +95,16 @@ std::unique_ptr<ModelElement::Builder> createBuilderFromStruct(zvArray const* va
                                         ? " array with an element " + std::to_string(index + 1)
                                         : std::string()));
     }
+    return type;
+}
+
+}  // namespace
+
+std::unique_ptr<ModelElement::Builder> createBuilderFromStruct(zvArray const* value,
+                                                               std::size_t index,
+                                                               Model const& model,
+                                                               meta::Class const& metaClass) {
+    meta::Class::Impl const* const type = checkedInitStruct(value, index, metaClass);
     std::unique_ptr<ModelElement::Builder> builder = type->instantiateBuilder(model);
     if (!builder) {
         reportException(korm0::messages::NoBuilderForClass(type->getQualifiedName()));

@@ -19,6 +19,23 @@ Object* liveBinding(const void* pointer) {
     return it->second;
 }
 
+// An object under construction may be bound to `pointer`: it is of a handle class, not bound
+// yet, and (when the binding is to be registered) no other live object holds the pointer.
+void checkBindable(const Object& object, const void* pointer, bool registerBinding) {
+    if (!object.classInfo().isHandleClass()) {
+        raiseHostError(errors::NotAHandleClass, object.className().view());
+    }
+    if (object.primaryPointer() != nullptr) {
+        raiseHostError(errors::AlreadyBound, object.className().view());
+    }
+    if (registerBinding) {
+        Object* existing = liveBinding(pointer);
+        if (existing != nullptr && existing != &object) {
+            raiseHostError(errors::AlreadyBound, "native pointer of another object");
+        }
+    }
+}
+
 }  // namespace
 
 Value BindingRegistry::announce(void* pointer, InternedName className, bool& isNewBinding) {
@@ -57,18 +74,7 @@ void BindingRegistry::announceForConstructor(void* pointer, InternedName classNa
     if (pointer == nullptr) {
         return;
     }
-    if (!object->classInfo().isHandleClass()) {
-        raiseHostError(errors::NotAHandleClass, object->className().view());
-    }
-    if (object->primaryPointer() != nullptr) {
-        raiseHostError(errors::AlreadyBound, object->className().view());
-    }
-    if (registerBinding) {
-        Object* existing = liveBinding(pointer);
-        if (existing != nullptr && existing != object) {
-            raiseHostError(errors::AlreadyBound, "native pointer of another object");
-        }
-    }
+    checkBindable(*object, pointer, registerBinding);
     // Both steps may fail for lack of memory; the second takes the first back, so that a failed
     // announcement leaves neither a bound object nor a registration naming it.
     ObjectAccess::bindPrimary(*object, className, pointer);

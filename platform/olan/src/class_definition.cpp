@@ -55,6 +55,30 @@ void checkType(std::string_view type, bool asOutput, std::string_view member) {
     }
 }
 
+// Whether the method `name` is the class's constructor (named as the class), once it is known
+// that a constructor is an instance method returning its class and that an instance method
+// takes its object as its first, required input.
+bool checkMethodForm(const factory::OlanMethod& method, const factory::MethodSignature& signature,
+                     const std::string& name, const detail::ClassRecord& record) {
+    bool isConstructor = name == record.shortName;
+    if (isConstructor) {
+        if (method.isStatic() || signature.outputType() != record.qualifiedName.view()) {
+            raiseHostError(errors::InvalidDefinition,
+                           "a constructor is an instance method returning its class: " + name);
+        }
+    } else if (!method.isStatic()) {
+        if (signature.inputCount() == 0 ||
+            signature.inputTypes().front() != record.qualifiedName.view()) {
+            raiseHostError(errors::InvalidDefinition,
+                           "the first input of an instance method is its class: " + name);
+        }
+        if (signature.requiredInputCount() < 1) {
+            raiseHostError(errors::InvalidSignature, "the self input is not optional: " + name);
+        }
+    }
+    return isConstructor;
+}
+
 bool isFlag(int value) {
     return value == 0 || value == 1;
 }
@@ -104,22 +128,7 @@ void COSClassDefinition::addMethod(factory::OlanMethod* raw) {
     for (const std::string& input : signature.inputTypes()) {
         checkType(input, false, name);
     }
-    bool isConstructor = name == record.shortName;
-    if (isConstructor) {
-        if (method->isStatic() || signature.outputType() != record.qualifiedName.view()) {
-            raiseHostError(errors::InvalidDefinition,
-                           "a constructor is an instance method returning its class: " + name);
-        }
-    } else if (!method->isStatic()) {
-        if (signature.inputCount() == 0 ||
-            signature.inputTypes().front() != record.qualifiedName.view()) {
-            raiseHostError(errors::InvalidDefinition,
-                           "the first input of an instance method is its class: " + name);
-        }
-        if (signature.requiredInputCount() < 1) {
-            raiseHostError(errors::InvalidSignature, "the self input is not optional: " + name);
-        }
-    }
+    bool isConstructor = checkMethodForm(*method, signature, name, record);
     members.methods.push_back(std::move(method));
     members.order.push_back(
         {isConstructor ? host::MemberKind::Constructor : host::MemberKind::Method,
@@ -150,6 +159,28 @@ void COSClassDefinition::addProperty(factory::impl::PropertyImpl* raw) {
 
 namespace detail {
 
+namespace {
+
+// Defines `superclass` of `record` and checks that `record` may derive from it.
+void defineSuperclass(const ClassRecord& record, const Superclass& superclass) {
+    auto super = findClassRecord(superclass.name);
+    if (!super) {
+        raiseHostError(errors::UndefinedClass, superclass.name.str() + " (superclass of " +
+                                                   record.qualifiedName.str() + ")");
+    }
+    // Defining the superclass first finds cycles (through `defining`).
+    ensureDefined(*super);
+    if (super->info->isSealed()) {
+        raiseHostError(errors::InvalidDefinition, "sealed superclass " + superclass.name.str());
+    }
+    if (superclass.handleKind == 1 &&
+        !(super->info->isHandleClass() && record.info->isHandleClass())) {
+        raiseHostError(errors::NotAHandleClass, superclass.name.view());
+    }
+}
+
+}  // namespace
+
 void ensureDefined(ClassRecord& record) {
     if (record.defined) {
         return;
@@ -168,20 +199,7 @@ void ensureDefined(ClassRecord& record) {
     record.info->defineMembers(definition);
 
     for (const Superclass& superclass : impl.members.superclasses) {
-        auto super = findClassRecord(superclass.name);
-        if (!super) {
-            raiseHostError(errors::UndefinedClass, superclass.name.str() + " (superclass of " +
-                                                       record.qualifiedName.str() + ")");
-        }
-        // Defining the superclass first finds cycles (through `defining`).
-        ensureDefined(*super);
-        if (super->info->isSealed()) {
-            raiseHostError(errors::InvalidDefinition, "sealed superclass " + superclass.name.str());
-        }
-        if (superclass.handleKind == 1 &&
-            !(super->info->isHandleClass() && record.info->isHandleClass())) {
-            raiseHostError(errors::NotAHandleClass, superclass.name.view());
-        }
+        defineSuperclass(record, superclass);
     }
     record.members = std::move(impl.members);
     record.defined = true;

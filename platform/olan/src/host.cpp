@@ -98,6 +98,24 @@ SignatureDescription describe(const MethodSignature& signature) {
             signature.optionalInputCount()};
 }
 
+void describeMethod(const OlanMethod& method, MemberDescription& member) {
+    member.name = method.getName();
+    member.description = method.getDescription();
+    member.attributes = method.getAttributes().word;
+    member.isStatic = method.isStatic();
+    member.isHidden = !method.isVisible();
+    member.signature = describe(method.getMethodSignature());
+}
+
+void describeProperty(const factory::impl::PropertyImpl& property, MemberDescription& member) {
+    member.name = property.getName();
+    member.description = property.getDescription();
+    member.attributes = property.getAttributes();
+    member.isHidden = (property.getAttributes() & factory::impl::PropertyAttributes::Hidden) != 0;
+    member.isReadOnly = property.isReadOnly();
+    member.type = property.getType();
+}
+
 MemberDescription describe(const detail::MemberSlot& slot, const detail::Members& members) {
     MemberDescription member;
     member.kind = slot.kind;
@@ -109,27 +127,12 @@ MemberDescription describe(const detail::MemberSlot& slot, const detail::Members
             break;
         }
         case MemberKind::Constructor:
-        case MemberKind::Method: {
-            const OlanMethod& method = *members.methods[slot.index];
-            member.name = method.getName();
-            member.description = method.getDescription();
-            member.attributes = method.getAttributes().word;
-            member.isStatic = method.isStatic();
-            member.isHidden = !method.isVisible();
-            member.signature = describe(method.getMethodSignature());
+        case MemberKind::Method:
+            describeMethod(*members.methods[slot.index], member);
             break;
-        }
-        case MemberKind::Property: {
-            const factory::impl::PropertyImpl& property = *members.properties[slot.index];
-            member.name = property.getName();
-            member.description = property.getDescription();
-            member.attributes = property.getAttributes();
-            member.isHidden =
-                (property.getAttributes() & factory::impl::PropertyAttributes::Hidden) != 0;
-            member.isReadOnly = property.isReadOnly();
-            member.type = property.getType();
+        case MemberKind::Property:
+            describeProperty(*members.properties[slot.index], member);
             break;
-        }
     }
     return member;
 }

@@ -93,36 +93,38 @@ void dropPackage(COSPackage& package) {
     s.packages.erase(package.getQualifiedName());
 }
 
-COSPackage* registerPackage(COSPackage* parent, COSPackageInfo* raw) {
-    Owned<COSPackageInfo> info(raw);
-    if (!info) {
-        raiseHostError(errors::InvalidDefinition, "no package description");
-    }
+// The qualified name of the package `info` describes, once it is known that `parent` (null:
+// none) takes new packages and the name is an identifier.
+InternedName checkedPackageName(COSPackage* parent, const COSPackageInfo& info) {
     if (parent && parent->getInfo().isLocked()) {
         raiseHostError(errors::PackageLocked, parent->getQualifiedName().view());
     }
-    std::string name = info->getName();
+    std::string name = info.getName();
     if (!detail::isIdentifier(name)) {
         raiseHostError(errors::InvalidName, name);
     }
-    InternedName qualified =
-        internal::makeInterned(parent ? parent->getQualifiedName().str() + "." + name : name);
-    detail::State& s = detail::state();
+    return internal::makeInterned(parent ? parent->getQualifiedName().str() + "." + name : name);
+}
 
-    if (auto it = s.packages.find(qualified); it != s.packages.end()) {
-        COSPackage& existing = *it->second;
-        if (omGetOlanUsingUSM()) {
-            // Session mode: the new description replaces the old one and defines the classes
-            // again; sub-packages stay.
-            dropClasses(existing);
-            existing.impl().info = std::move(info);
-            existing.getInfo().initializePackage(&existing);
-        } else {
-            info->throwErrorForDefinitionOfExistingName(qualified, DefinitionKind::Package);
-        }
-        return &existing;
+// A package of that name is registered already.
+COSPackage* redefinePackage(COSPackage& existing, Owned<COSPackageInfo> info,
+                            InternedName qualified) {
+    if (omGetOlanUsingUSM()) {
+        // Session mode: the new description replaces the old one and defines the classes
+        // again; sub-packages stay.
+        dropClasses(existing);
+        existing.impl().info = std::move(info);
+        existing.getInfo().initializePackage(&existing);
+    } else {
+        info->throwErrorForDefinitionOfExistingName(qualified, DefinitionKind::Package);
     }
+    return &existing;
+}
 
+// A new package: registered, filed under its parent (or the top level), then initialised; a
+// failed initialisation unregisters it again.
+COSPackage* addPackage(COSPackage* parent, Owned<COSPackageInfo> info, InternedName qualified) {
+    detail::State& s = detail::state();
     auto impl = std::make_unique<COSPackage::Impl>();
     impl->info = std::move(info);
     impl->qualifiedName = qualified;
@@ -138,6 +140,19 @@ COSPackage* registerPackage(COSPackage* parent, COSPackageInfo* raw) {
         throw;
     }
     return package;
+}
+
+COSPackage* registerPackage(COSPackage* parent, COSPackageInfo* raw) {
+    Owned<COSPackageInfo> info(raw);
+    if (!info) {
+        raiseHostError(errors::InvalidDefinition, "no package description");
+    }
+    InternedName qualified = checkedPackageName(parent, *info);
+    detail::State& s = detail::state();
+    if (auto it = s.packages.find(qualified); it != s.packages.end()) {
+        return redefinePackage(*it->second, std::move(info), qualified);
+    }
+    return addPackage(parent, std::move(info), qualified);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tarsk/core/except/message.hpp"
 
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "tarsk/core/text.hpp"
@@ -28,42 +29,56 @@ std::string toText(MessageArgument const& argument) {
     return std::visit(Visitor{}, argument);
 }
 
+namespace {
+
+// The argument index a placeholder names: its text between the braces, when that is all
+// digits.
+std::optional<std::size_t> placeholderIndex(std::string_view digits) {
+    std::size_t index = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        index = index * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return index;
+}
+
+// The arguments no placeholder named, as " (a, b)" ("(a, b)" after an empty text), or "".
+std::string unusedArguments(std::vector<MessageArgument> const& arguments,
+                            std::vector<bool> const& used, bool afterText) {
+    std::string extra;
+    for (std::size_t a = 0; a < arguments.size(); ++a) {
+        if (!used[a]) {
+            extra += (extra.empty() ? "" : ", ") + toText(arguments[a]);
+        }
+    }
+    return extra.empty() ? extra : (afterText ? " (" : "(") + extra + ")";
+}
+
+}  // namespace
+
+// Placeholders "{n}" are replaced by argument n; what no placeholder names is appended in
+// parentheses, so that no argument is lost to a pattern that forgot it.
 std::string Message::getText() const {
     std::string result;
     std::vector<bool> used(m_arguments.size(), false);
     std::size_t i = 0;
     while (i < m_pattern.size()) {
-        if (m_pattern[i] == '{') {
-            auto const close = m_pattern.find('}', i);
-            if (close != std::string_view::npos && close > i + 1) {
-                auto const digits = m_pattern.substr(i + 1, close - i - 1);
-                std::size_t index = 0;
-                bool numeric = true;
-                for (char c : digits) {
-                    numeric = numeric && c >= '0' && c <= '9';
-                    index = index * 10 + static_cast<std::size_t>(c - '0');
-                }
-                if (numeric && index < m_arguments.size()) {
-                    result += toText(m_arguments[index]);
-                    used[index] = true;
-                    i = close + 1;
-                    continue;
-                }
+        auto const close = m_pattern[i] == '{' ? m_pattern.find('}', i) : std::string_view::npos;
+        if (close != std::string_view::npos && close > i + 1) {
+            auto const index = placeholderIndex(m_pattern.substr(i + 1, close - i - 1));
+            if (index && *index < m_arguments.size()) {
+                result += toText(m_arguments[*index]);
+                used[*index] = true;
+                i = close + 1;
+                continue;
             }
         }
         result += m_pattern[i];
         ++i;
     }
-    std::string extra;
-    for (std::size_t a = 0; a < m_arguments.size(); ++a) {
-        if (!used[a]) {
-            extra += (extra.empty() ? "" : ", ") + toText(m_arguments[a]);
-        }
-    }
-    if (!extra.empty()) {
-        result += (result.empty() ? "(" : " (") + extra + ")";
-    }
-    return result;
+    return result + unusedArguments(m_arguments, used, !result.empty());
 }
 
 }  // namespace tarsk::core::except

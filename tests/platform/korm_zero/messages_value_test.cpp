@@ -49,6 +49,19 @@ TEST(Messages, AreMadeWithEveryArgumentTheirTextNames) {
               "The value \"a\xef\xbf\xbd\" is not valid as the key: no.");
 }
 
+// A placeholder takes the argument it names, as often as it is named; one that names no
+// argument stays as written; arguments no placeholder names are appended, so none is lost.
+TEST(Messages, TextPutsInNamedArgumentsAndAppendsTheRest) {
+    using tarsk::core::except::Message;
+    EXPECT_EQ(Message("c", "k", "{1} before {0}, {1} again", {std::int64_t{1}, std::string("b")})
+                  .getText(),
+              "b before 1, b again");
+    EXPECT_EQ(Message("c", "k", "{} {x} {2} {0", {std::int64_t{7}, std::u16string(u"w")}).getText(),
+              "{} {x} {2} {0 (7, w)");
+    EXPECT_EQ(Message("c", "k", "", {std::string("a")}).getText(), "(a)");
+    EXPECT_EQ(Message("c", "k", "plain", {}).getText(), "plain");
+}
+
 // A payload type whose operations count what they do.
 struct Counted {
     static inline int alive = 0;

@@ -45,6 +45,86 @@ boost::uuids::uuid frameworkUuid(std::string const& name) {
     return boost::uuids::name_generator_sha1(space)(name);
 }
 
+// The framework package `name` in `parent` (the root package: empty name, no parent), with
+// its URI below FRAMEWORK_URI.
+Package makeFrameworkPackage(Model const& model, std::u16string const& name,
+                             Package const& parent) {
+    std::u16string const qualified =
+        parent.isEmpty() ? name
+        : parent.getPackageImpl()->getQualifiedName().empty()
+            ? name
+            : parent.getPackageImpl()->getQualifiedName() + u'.' + name;
+    Package const package(
+        detail::createRecord<Package::Impl>(
+            model, frameworkUuid("package:" + tarsk::core::text::toUtf8(qualified)), name)
+            .getImpl());
+    std::u16string const base = MetaRegistry::FRAMEWORK_URI;
+    package.getPackageImpl()->setUri(qualified.empty() ? base : base + u'/' + qualified);
+    if (!parent.isEmpty()) {
+        package.getPackageImpl()->setParentPackage(parent);
+    }
+    return package;
+}
+
+// The framework primitive type `name`, owned by `owner` (its qualified name is the
+// registry's to set).
+PrimitiveType makeFrameworkPrimitive(Model const& model, char const* name, Package const& owner) {
+    PrimitiveType const type(detail::createRecord<PrimitiveType::Impl>(
+                                 model, frameworkUuid(name), tarsk::core::text::toUtf16(name))
+                                 .getImpl());
+    type.getPrimitiveTypeImpl()->setOwningPackage(owner);
+    return type;
+}
+
+// The framework class `name` in `package`, registered under its dotted qualified name and its
+// native name ("korm.zero.ModelElement" is "korm::zero::ModelElement").
+Class makeFrameworkClass(MetaRegistry& registry, std::u16string const& name, Package const& package,
+                         Class const& superclass, bool isAbstract) {
+    std::u16string const qualified = package.getPackageImpl()->getQualifiedName() + u'.' + name;
+    std::string const qualified8 = tarsk::core::text::toUtf8(qualified);
+    Class const type(
+        detail::createRecord<Class::Impl>(registry.getMetaModel(), frameworkUuid(qualified8), name)
+            .getImpl());
+    Class::Impl* const record = type.getClassImpl();
+    record->setOwningPackage(package);
+    record->setIsAbstract(isAbstract);
+    record->setSuperclass(superclass);
+    std::string native = qualified8;
+    for (std::size_t at = native.find('.'); at != std::string::npos;
+         at = native.find('.', at + 2)) {
+        native.replace(at, 1, "::");
+    }
+    registry.registerTypeNames(type, native, qualified8, std::string());
+    return type;
+}
+
+struct FrameworkClasses {
+    Class modelElement;
+    std::array<std::pair<MetaKind, Class>, KIND_COUNT> kinds;
+};
+
+// The meta-class of ModelElement, the abstract meta-classes "Type" and "TypedElement", and the
+// meta-classes of the kinds of meta objects.
+FrameworkClasses makeFrameworkClasses(MetaRegistry& registry, Package const& zero,
+                                      Package const& metaPackage) {
+    auto const makeClass = [&registry](std::u16string const& name, Package const& package,
+                                       Class const& superclass, bool isAbstract) {
+        return makeFrameworkClass(registry, name, package, superclass, isAbstract);
+    };
+    Class const element = makeClass(u"ModelElement", zero, Class(), true);
+    Class const type = makeClass(u"Type", metaPackage, element, true);
+    Class const typedElement = makeClass(u"TypedElement", metaPackage, element, true);
+    return {element,
+            {{
+                {MetaKind::PACKAGE, makeClass(u"Package", metaPackage, element, false)},
+                {MetaKind::PRIMITIVE_TYPE, makeClass(u"PrimitiveType", metaPackage, type, false)},
+                {MetaKind::CLASS, makeClass(u"Class", metaPackage, type, false)},
+                {MetaKind::PROPERTY, makeClass(u"Property", metaPackage, typedElement, false)},
+                {MetaKind::OPERATION, makeClass(u"Operation", metaPackage, typedElement, false)},
+                {MetaKind::ARGUMENT, makeClass(u"Argument", metaPackage, typedElement, false)},
+            }}};
+}
+
 Value invokeThroughRegistry(ModelElement::Impl& target, Operation const& operation,
                             std::vector<Value> const& arguments) {
     boost::optional<Value> result =
@@ -120,6 +200,59 @@ struct MetaRegistry::State {
         eraseName(byQualifiedName, entry.qualifiedName, record);
         eraseName(byQualifiedName, entry.thirdName, record);
     }
+    // `type` takes `name` (unless empty) in `names`; the type that held it loses it.
+    void claimName(std::unordered_map<std::string, Type>& names, std::string const& name,
+                   Type const& type) {
+        if (name.empty()) {
+            return;
+        }
+        Type& holder = names[name];
+        if (!holder.isEmpty() && !(holder == type)) {
+            TypeEntry& previous = types[holder.getImpl()];
+            for (std::string* own :
+                 {&previous.nativeName, &previous.qualifiedName, &previous.thirdName}) {
+                if (*own == name) {
+                    own->clear();
+                }
+            }
+        }
+        holder = type;
+    }
+
+    // What forget takes out for a record, to be destroyed once the lock is released.
+    struct Forgotten {
+        std::shared_ptr<AbstractMethodInvoker> invoker;
+        Operation operation;
+        Type type;
+        Package root;
+        PrimitiveType primitive;
+    };
+    void forget(ModelElement::Impl const* record, Forgotten& taken) noexcept {
+        if (auto const it = invokers.find(record); it != invokers.end()) {
+            taken.invoker = std::move(it->second.invoker);
+            taken.operation = std::move(it->second.operation);
+            invokers.erase(it);
+        }
+        if (auto const it = types.find(record); it != types.end()) {
+            eraseNames(it->second);
+            taken.type = std::move(it->second.type);
+            types.erase(it);
+        }
+        takeHandleOf(roots, record, taken.root);
+        takeHandleOf(primitives, record, taken.primitive);
+    }
+    // Moves the first entry of `names` whose handle is `record` into `taken`.
+    template <class Handle>
+    static void takeHandleOf(std::unordered_map<std::u16string, Handle>& names,
+                             ModelElement::Impl const* record, Handle& taken) {
+        for (auto it = names.begin(); it != names.end(); ++it) {
+            if (it->second.getImpl() == record) {
+                taken = std::move(it->second);
+                names.erase(it);
+                return;
+            }
+        }
+    }
 };
 
 MetaRegistry& MetaRegistry::getInstance() {
@@ -153,70 +286,19 @@ MetaRegistry::~MetaRegistry() {
 // meta objects.
 void MetaRegistry::bootstrap() {
     Transaction transaction = m_model->beginTransaction(true);
-    std::u16string const base = FRAMEWORK_URI;
-    auto const makePackage = [&](std::u16string const& name, Package const& parent) {
-        std::u16string const qualified =
-            parent.isEmpty() ? name
-            : parent.getPackageImpl()->getQualifiedName().empty()
-                ? name
-                : parent.getPackageImpl()->getQualifiedName() + u'.' + name;
-        Package const package(
-            detail::createRecord<Package::Impl>(
-                m_model, frameworkUuid("package:" + tarsk::core::text::toUtf8(qualified)), name)
-                .getImpl());
-        package.getPackageImpl()->setUri(qualified.empty() ? base : base + u'/' + qualified);
-        if (!parent.isEmpty()) {
-            package.getPackageImpl()->setParentPackage(parent);
-        }
-        return package;
-    };
-    Package const root = makePackage(u"", Package());
-    Package const korm = makePackage(u"korm", root);
-    Package const zero = makePackage(u"zero", korm);
-    Package const metaPackage = makePackage(u"meta", zero);
-
+    Package const root = makeFrameworkPackage(m_model, u"", Package());
+    Package const korm = makeFrameworkPackage(m_model, u"korm", root);
+    Package const zero = makeFrameworkPackage(m_model, u"zero", korm);
+    Package const metaPackage = makeFrameworkPackage(m_model, u"meta", zero);
     for (char const* name : {"UUID", "String", "Boolean"}) {
-        std::u16string const name16 = tarsk::core::text::toUtf16(name);
-        PrimitiveType const type(
-            detail::createRecord<PrimitiveType::Impl>(m_model, frameworkUuid(name), name16)
-                .getImpl());
-        type.getPrimitiveTypeImpl()->setOwningPackage(zero);
+        PrimitiveType const type = makeFrameworkPrimitive(m_model, name, zero);
         type.getPrimitiveTypeImpl()->setQualifiedName8(name);
-        m_state->primitives.emplace(name16, type);
+        m_state->primitives.emplace(type.getPrimitiveTypeImpl()->getName(), type);
     }
-
-    auto const makeClass = [&](std::u16string const& name, Package const& package,
-                               Class const& superclass, bool isAbstract) {
-        std::u16string const qualified = package.getPackageImpl()->getQualifiedName() + u'.' + name;
-        std::string const qualified8 = tarsk::core::text::toUtf8(qualified);
-        Class const type(
-            detail::createRecord<Class::Impl>(m_model, frameworkUuid(qualified8), name).getImpl());
-        Class::Impl* const record = type.getClassImpl();
-        record->setOwningPackage(package);
-        record->setIsAbstract(isAbstract);
-        record->setSuperclass(superclass);
-        std::string native = qualified8;
-        for (std::size_t at = native.find('.'); at != std::string::npos;
-             at = native.find('.', at + 2)) {
-            native.replace(at, 1, "::");
-        }
-        registerTypeNames(type, native, qualified8, std::string());
-        return type;
-    };
-    Class const element = makeClass(u"ModelElement", zero, Class(), true);
-    m_state->modelElementClass = element;
-    Class const type = makeClass(u"Type", metaPackage, element, true);
-    Class const typedElement = makeClass(u"TypedElement", metaPackage, element, true);
-    std::pair<MetaKind, Class> const kinds[] = {
-        {MetaKind::PACKAGE, makeClass(u"Package", metaPackage, element, false)},
-        {MetaKind::PRIMITIVE_TYPE, makeClass(u"PrimitiveType", metaPackage, type, false)},
-        {MetaKind::CLASS, makeClass(u"Class", metaPackage, type, false)},
-        {MetaKind::PROPERTY, makeClass(u"Property", metaPackage, typedElement, false)},
-        {MetaKind::OPERATION, makeClass(u"Operation", metaPackage, typedElement, false)},
-        {MetaKind::ARGUMENT, makeClass(u"Argument", metaPackage, typedElement, false)},
-    };
+    FrameworkClasses const classes = makeFrameworkClasses(*this, zero, metaPackage);
+    m_state->modelElementClass = classes.modelElement;
     transaction.commit();
-    for (auto const& [kind, metaClass] : kinds) {
+    for (auto const& [kind, metaClass] : classes.kinds) {
         g_kindClasses[static_cast<std::size_t>(kind)].store(metaClass.getClassImpl(),
                                                             std::memory_order_release);
     }
@@ -255,25 +337,9 @@ void MetaRegistry::registerTypeNames(Type const& type, std::string const& native
     entry.nativeName = nativeName;
     entry.qualifiedName = qualifiedName;
     entry.thirdName = thirdName;
-    auto const claim = [&](std::unordered_map<std::string, Type>& names, std::string const& name) {
-        if (!name.empty()) {
-            Type& holder = names[name];
-            if (!holder.isEmpty() && !(holder == type)) {
-                // The name moves: the type that held it loses it.
-                State::TypeEntry& previous = m_state->types[holder.getImpl()];
-                for (std::string* own :
-                     {&previous.nativeName, &previous.qualifiedName, &previous.thirdName}) {
-                    if (*own == name) {
-                        own->clear();
-                    }
-                }
-            }
-            holder = type;
-        }
-    };
-    claim(m_state->byNativeName, nativeName);
-    claim(m_state->byQualifiedName, qualifiedName);
-    claim(m_state->byQualifiedName, thirdName);
+    m_state->claimName(m_state->byNativeName, nativeName, type);
+    m_state->claimName(m_state->byQualifiedName, qualifiedName, type);
+    m_state->claimName(m_state->byQualifiedName, thirdName, type);
 }
 
 Type MetaRegistry::findTypeByQualifiedName(std::string const& qualifiedName) const {
@@ -451,37 +517,9 @@ void MetaRegistry::forget(ModelElement::Impl const* record) noexcept {
         return;
     }
     // What is dropped is destroyed after the lock is released.
-    std::shared_ptr<AbstractMethodInvoker> invoker;
-    Operation operation;
-    Type type;
-    Package root;
-    PrimitiveType primitive;
+    State::Forgotten taken;
     std::lock_guard const lock(registry->m_mutex);
-    State& state = *registry->m_state;
-    if (auto const it = state.invokers.find(record); it != state.invokers.end()) {
-        invoker = std::move(it->second.invoker);
-        operation = std::move(it->second.operation);
-        state.invokers.erase(it);
-    }
-    if (auto const it = state.types.find(record); it != state.types.end()) {
-        state.eraseNames(it->second);
-        type = std::move(it->second.type);
-        state.types.erase(it);
-    }
-    for (auto it = state.roots.begin(); it != state.roots.end(); ++it) {
-        if (it->second.getImpl() == record) {
-            root = std::move(it->second);
-            state.roots.erase(it);
-            break;
-        }
-    }
-    for (auto it = state.primitives.begin(); it != state.primitives.end(); ++it) {
-        if (it->second.getImpl() == record) {
-            primitive = std::move(it->second);
-            state.primitives.erase(it);
-            break;
-        }
-    }
+    registry->m_state->forget(record, taken);
 }
 
 // ---- property serialisers ---------------------------------------------------------------

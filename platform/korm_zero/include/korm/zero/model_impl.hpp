@@ -9,6 +9,7 @@
 #include <boost/uuid/uuid.hpp>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -187,8 +188,12 @@ class KORM_ZERO_EXPORT Model::Impl {
         bool converted;  // became a proxy rather than being destroyed
     };
     struct UndoStep;
+    using History = std::vector<std::unique_ptr<UndoStep>>;
 
     explicit Impl(std::u16string name);
+    // Closing the model.
+    std::vector<ModelElement::Impl*> takeAllMembers();
+    static void dropWhatMembersHold(std::vector<ModelElement::Impl*> const& members) noexcept;
 
     // Called by elements.
     void checkModifiable() const;
@@ -201,28 +206,46 @@ class KORM_ZERO_EXPORT Model::Impl {
     // Called by transactions.
     void commitLevel(std::size_t level, boost::optional<Value> const& value);
     void rollbackLevel(std::size_t level) noexcept;
-    void commitOutermost();
+    void foldIntoParent() noexcept;
     void rollbackTop() noexcept;
+    void restoreOldValuesSince(std::size_t mark) noexcept;
+    void releaseCreationsSince(std::size_t mark,
+                               std::vector<ModelElement::Impl*>& released) noexcept;
+    void reviveDestructionsSince(std::size_t mark) noexcept;
+    // The outermost commit and its phases.
+    void commitOutermost();
+    std::unique_ptr<UndoStep> reserveForCommit(std::vector<ModelElement::Impl*>& released);
+    void takeOldValues(UndoStep& step, std::uint32_t level) noexcept;
+    void takeCreationsAndDestructions(UndoStep& step, std::uint32_t level,
+                                      std::vector<ModelElement::Impl*>& released) noexcept;
+    std::exception_ptr storeStep(std::unique_ptr<UndoStep>& step) noexcept;
 
     // Membership.
     void indexErase(ModelElement::Impl* element) noexcept;
     void revive(ModelElement::Impl* element) noexcept;
     void unlive(ModelElement::Impl* element);
     void release(ModelElement::Impl* element, bool keepAsProxy) noexcept;
+    void keepAsPlainProxy(ModelElement::Impl* element) noexcept;
     void dropRedo() noexcept;
     void dropUndoStep(UndoStep& step) noexcept;
     void dropRedoStep(UndoStep& step) noexcept;
     void notifyListeners(ModelChangeEvent& event);
     // Undo and redo: what they prepare before the first change, and the change itself.
+    void checkMayReplay() const;
+    void replayStep(History& from, History& to, ModelChangeEvent::Cause cause);
     void prepareRestore(UndoStep const& step, bool undoing,
                         std::vector<std::unique_ptr<ModelElement::Impl::Storage>>& current);
+    void reserveForRevival(UndoStep const& step, bool undoing);
     static void restoreChanged(
         UndoStep& step,
         std::vector<std::unique_ptr<ModelElement::Impl::Storage>>& current) noexcept;
     ModelChangeEvent makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step);
+    boost::optional<ModelChangeEvent> eventFor(ModelChangeEvent::Cause cause, UndoStep const& step);
     static std::unique_ptr<ModelElement::Impl::Storage> pruneChain(
         std::unique_ptr<ModelElement::Impl::Storage> chain,
         ModelElement::Impl const& element) noexcept;
+    void revertMembership(UndoStep& step, std::vector<std::unique_ptr<ProxyId>> proxyIds);
+    void reapplyMembership(UndoStep& step);
     ModelElement resolve(ModelElement::Impl const* owner, ModelElement const& proxy,
                          bool mayOpen) const;
 
@@ -272,8 +295,8 @@ class KORM_ZERO_EXPORT Model::Impl {
     std::vector<DestroyedEntry> m_destroyedLog;
     int m_restoring = 0;
 
-    std::vector<std::unique_ptr<UndoStep>> m_undo;
-    std::vector<std::unique_ptr<UndoStep>> m_redo;
+    History m_undo;
+    History m_redo;
     std::vector<ModelListener*> m_listeners;
 
     std::atomic<int> m_freezeCount{0};
