@@ -6,11 +6,11 @@
 #include <mutex>
 #include <vector>
 
+#include "arvex/utilities/meta/package_table.hpp"
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/transaction.hpp"
-#include "arvex/utilities/meta/package_table.hpp"
 
 namespace arvex::utilities {
 
@@ -81,8 +81,8 @@ void MetaPackageArvex_utilities::releaseHandles() noexcept {
 }
 
 void MetaPackageArvex_utilities::initialize() {
-    // Declared in the reverse order of their release: the transaction first, then the stale
-    // root, the thaw, the model reference, and the lock last.
+    // Declared in the reverse order of their release: the transaction first, then the thaw,
+    // the model reference, and the lock last.
     kmeta::MetaRegistry& registry = kmeta::MetaRegistry::getInstance();
     std::unique_lock<std::recursive_mutex> const lock(registry.getMutex());
     korm::zero::Model const model = registry.getMetaModel();
@@ -90,19 +90,8 @@ void MetaPackageArvex_utilities::initialize() {
     kmeta::PropertySerializerRegistry& serializers =
         kmeta::PropertySerializerRegistry::getInstance();
 
-    // A root package left by an earlier build in this process (a library loaded again) is
-    // removed first, so that the meta model never holds two packages of that identity.
     boost::uuids::uuid const rootId = uuidOf(table::ROOT_PACKAGE_UUID);
-    korm::zero::ModelElement const stale(
-        model->findElement(rootId, korm::zero::FIND_INCLUDING_REMOVED));
-    if (stale) {
-        korm::zero::Transaction removal = model->beginTransaction(true);
-        if (auto const* package = dynamic_cast<kmeta::Package::Impl const*>(stale.getImpl())) {
-            unregisterRootPackage(package->getUri());
-        }
-        stale->destroy();
-        removal.commit();
-    }
+    removeStaleRoot(model, rootId);
 
     korm::zero::Transaction transaction = model->beginTransaction(true);
     rootPackage = kmeta::Package::create(model, rootId);
@@ -120,6 +109,23 @@ void MetaPackageArvex_utilities::initialize() {
     transaction.commit();
 }
 
+void MetaPackageArvex_utilities::removeStaleRoot(korm::zero::Model const& model,
+                                                 boost::uuids::uuid const& rootId) {
+    // A root package left by an earlier build in this process (a library loaded again) is
+    // removed first, so that the meta model never holds two packages of that identity.
+    korm::zero::ModelElement const stale(
+        model->findElement(rootId, korm::zero::FIND_INCLUDING_REMOVED));
+    if (!stale) {
+        return;
+    }
+    korm::zero::Transaction removal = model->beginTransaction(true);
+    if (auto const* package = dynamic_cast<kmeta::Package::Impl const*>(stale.getImpl())) {
+        unregisterRootPackage(package->getUri());
+    }
+    stale->destroy();
+    removal.commit();
+}
+
 void MetaPackageArvex_utilities::instantiate_arvex(kmeta::MetaRegistry* registry) {
     std::lock_guard<std::recursive_mutex> const lock(registry->getMutex());
     korm::zero::Model::Thawer const thaw = registry->getFreezer().thaw();
@@ -131,35 +137,46 @@ void MetaPackageArvex_utilities::instantiate_arvex_utilities(kmeta::MetaRegistry
     korm::zero::Model::Thawer const thaw = registry->getFreezer().thaw();
     utilitiesPackage =
         createPackage(table::UTILITIES_PACKAGE.name, uriOf(table::UTILITIES_PACKAGE));
-
     for (table::ClassEntry const& type : table::CLASSES) {
-        this->*type.handle = createClass(type.name, type.qualifiedName, false, type.uuid);
-        for (table::PropertyEntry const& entry : type.properties) {
-            kmeta::Property& property = this->*entry.handle;
-            property = createProperty(entry.name, entry.valueFlags, entry.containment, entry.uuid);
-            kmeta::Property::Impl* const record = property.getPropertyImpl();
-            if (entry.orderedAndUnique) {
-                record->setIsOrdered(true);
-                record->setIsUnique(true);
-            }
-            if (entry.noDefault) {
-                record->setDefaultValue(boost::none);
-            }
-            setPropertyIndex(property, entry.index);
-        }
-        for (table::OperationEntry const& entry : type.operations) {
-            kmeta::Operation& operation = this->*entry.handle;
-            operation = createOperation(entry.name, uuidOf(entry.uuid));
-            kmeta::Operation::Impl* const record = operation.getOperationImpl();
-            record->setIsAbstract(false);
-            record->setIsStatic(entry.isStatic);
-            record->setIsPublic(true);
-            record->setIsEvent(false);
-            for (table::ArgumentEntry const& argument : entry.arguments) {
-                this->*argument.handle = createArgument(argument.name, uuidOf(argument.uuid));
-                (this->*argument.handle).getArgumentImpl()->setIsInput(true);
-            }
-        }
+        instantiateClass(type);
+    }
+}
+
+void MetaPackageArvex_utilities::instantiateClass(table::ClassEntry const& type) {
+    this->*type.handle = createClass(type.name, type.qualifiedName, false, type.uuid);
+    for (table::PropertyEntry const& entry : type.properties) {
+        instantiateProperty(entry);
+    }
+    for (table::OperationEntry const& entry : type.operations) {
+        instantiateOperation(entry);
+    }
+}
+
+void MetaPackageArvex_utilities::instantiateProperty(table::PropertyEntry const& entry) {
+    kmeta::Property& property = this->*entry.handle;
+    property = createProperty(entry.name, entry.valueFlags, entry.containment, entry.uuid);
+    kmeta::Property::Impl* const record = property.getPropertyImpl();
+    if (entry.orderedAndUnique) {
+        record->setIsOrdered(true);
+        record->setIsUnique(true);
+    }
+    if (entry.noDefault) {
+        record->setDefaultValue(boost::none);
+    }
+    setPropertyIndex(property, entry.index);
+}
+
+void MetaPackageArvex_utilities::instantiateOperation(table::OperationEntry const& entry) {
+    kmeta::Operation& operation = this->*entry.handle;
+    operation = createOperation(entry.name, uuidOf(entry.uuid));
+    kmeta::Operation::Impl* const record = operation.getOperationImpl();
+    record->setIsAbstract(false);
+    record->setIsStatic(entry.isStatic);
+    record->setIsPublic(true);
+    record->setIsEvent(false);
+    for (table::ArgumentEntry const& argument : entry.arguments) {
+        this->*argument.handle = createArgument(argument.name, uuidOf(argument.uuid));
+        (this->*argument.handle).getArgumentImpl()->setIsInput(true);
     }
 }
 
@@ -171,62 +188,68 @@ void MetaPackageArvex_utilities::weave_arvex(kmeta::MetaRegistry* /*registry*/,
 void MetaPackageArvex_utilities::weave_arvex_utilities(
     kmeta::MetaRegistry* registry, kmeta::PropertySerializerRegistry* /*serializers*/) {
     // No property of this package has a serialiser of its own.
-    auto const typeOf = [&](table::TypeRef const& ref) -> kmeta::Type {
-        if (ref.metaClass != nullptr) {
-            return this->*ref.metaClass;
-        }
-        kmeta::Type type = registry->getType(ref.primitive);
-        if (type.isEmpty()) {
-            korm::zero::reportException(korm0::messages::InvalidValue(
-                "primitive type name", u"\"" + std::u16string(ref.primitive) + u"\"",
-                "no primitive type of that name is registered"));
-        }
-        return type;
-    };
-
     utilitiesPackage.getPackageImpl()->setParentPackage(arvexPackage);
-    kmeta::Class const elementClass = registry->getModelElementClass();
-
     for (table::ClassEntry const& type : table::CLASSES) {
-        kmeta::Class const& metaClass = this->*type.handle;
-        metaClass.getClassImpl()->setOwningPackage(utilitiesPackage);
-        metaClass.getClassImpl()->setSuperclass(elementClass);
+        weaveClass(*registry, type);
+    }
+}
 
-        for (table::PropertyEntry const& entry : type.properties) {
-            kmeta::Property::Impl* const property = (this->*entry.handle).getPropertyImpl();
-            property->setOwningType(metaClass);
-            property->setType(typeOf(entry.type));
-            if (entry.qualifiedBy != nullptr) {
-                property->setQualifiedBy(this->*entry.qualifiedBy);
-            }
-            property->setIsQualificationUnique(entry.qualificationUnique);
+kmeta::Type MetaPackageArvex_utilities::typeOf(kmeta::MetaRegistry& registry,
+                                               table::TypeRef const& ref) const {
+    if (ref.metaClass != nullptr) {
+        return this->*ref.metaClass;
+    }
+    kmeta::Type type = registry.getType(ref.primitive);
+    if (type.isEmpty()) {
+        korm::zero::reportException(korm0::messages::InvalidValue(
+            "primitive type name", u"\"" + std::u16string(ref.primitive) + u"\"",
+            "no primitive type of that name is registered"));
+    }
+    return type;
+}
+
+void MetaPackageArvex_utilities::weaveClass(kmeta::MetaRegistry& registry,
+                                            table::ClassEntry const& type) {
+    kmeta::Class const& metaClass = this->*type.handle;
+    metaClass.getClassImpl()->setOwningPackage(utilitiesPackage);
+    metaClass.getClassImpl()->setSuperclass(registry.getModelElementClass());
+    for (table::PropertyEntry const& entry : type.properties) {
+        kmeta::Property::Impl* const property = (this->*entry.handle).getPropertyImpl();
+        property->setOwningType(metaClass);
+        property->setType(typeOf(registry, entry.type));
+        if (entry.qualifiedBy != nullptr) {
+            property->setQualifiedBy(this->*entry.qualifiedBy);
         }
+        property->setIsQualificationUnique(entry.qualificationUnique);
+    }
+    for (table::OperationEntry const& entry : type.operations) {
+        weaveOperation(registry, metaClass, entry);
+    }
+    registry.registerType(metaClass, type.collectionFactory, type.builderFactory);
+    registry.registerTypeNames(metaClass, type.nativeName, type.qualifiedName, "");
+}
 
-        for (table::OperationEntry const& entry : type.operations) {
-            kmeta::Operation const& operation = this->*entry.handle;
-            kmeta::Operation::Impl* const record = operation.getOperationImpl();
-            record->setOwningType(metaClass);
-            for (table::ArgumentEntry const& argumentEntry : entry.arguments) {
-                kmeta::Argument::Impl* const argument =
-                    (this->*argumentEntry.handle).getArgumentImpl();
-                argument->setType(typeOf(argumentEntry.type));
-                argument->setOperation(operation);
-                argument->setLower(1);
-                argument->setUpper(1);
-            }
-            if (!entry.result.isVoid()) {
-                record->setType(typeOf(entry.result));
-                record->setLower(entry.resultIsMany ? 0 : 1);
-                record->setUpper(entry.resultIsMany ? kmeta::UNBOUNDED : 1);
-            }
-            // Static operations have none: they are called directly.
-            if (entry.invoker != nullptr) {
-                setInvoker(operation, entry.invoker(operation));
-            }
-        }
-
-        registry->registerType(metaClass, type.collectionFactory, type.builderFactory);
-        registry->registerTypeNames(metaClass, type.nativeName, type.qualifiedName, "");
+void MetaPackageArvex_utilities::weaveOperation(kmeta::MetaRegistry& registry,
+                                                kmeta::Class const& owner,
+                                                table::OperationEntry const& entry) {
+    kmeta::Operation const& operation = this->*entry.handle;
+    kmeta::Operation::Impl* const record = operation.getOperationImpl();
+    record->setOwningType(owner);
+    for (table::ArgumentEntry const& argumentEntry : entry.arguments) {
+        kmeta::Argument::Impl* const argument = (this->*argumentEntry.handle).getArgumentImpl();
+        argument->setType(typeOf(registry, argumentEntry.type));
+        argument->setOperation(operation);
+        argument->setLower(1);
+        argument->setUpper(1);
+    }
+    if (!entry.result.isVoid()) {
+        record->setType(typeOf(registry, entry.result));
+        record->setLower(entry.resultIsMany ? 0 : 1);
+        record->setUpper(entry.resultIsMany ? kmeta::UNBOUNDED : 1);
+    }
+    // Static operations have none: they are called directly.
+    if (entry.invoker != nullptr) {
+        setInvoker(operation, entry.invoker(operation));
     }
 }
 

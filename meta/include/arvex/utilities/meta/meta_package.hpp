@@ -14,6 +14,7 @@
 // metaClass()), never at load time. It then lives until the process ends; its handles are
 // only read from then on, by any thread.
 
+#include <boost/uuid/uuid.hpp>
 #include <cstddef>
 
 #include "arvex/utilities/export.hpp"
@@ -22,6 +23,13 @@
 #include "korm/zero/meta/meta_registry.hpp"
 
 namespace arvex::utilities {
+
+namespace meta_table {
+struct ClassEntry;
+struct OperationEntry;
+struct PropertyEntry;
+struct TypeRef;
+}  // namespace meta_table
 
 class ARVEX_UTILITIES_EXPORT MetaPackageArvex_utilities
     : public korm::zero::meta::AbstractMetaPackage {
@@ -134,6 +142,18 @@ class ARVEX_UTILITIES_EXPORT MetaPackageArvex_utilities
                      korm::zero::meta::PropertySerializerRegistry* serializers);
     void weave_arvex_utilities(korm::zero::meta::MetaRegistry* registry,
                                korm::zero::meta::PropertySerializerRegistry* serializers);
+
+    // The steps of the build, one table row at a time.
+    void removeStaleRoot(korm::zero::Model const& model, boost::uuids::uuid const& rootId);
+    void instantiateClass(meta_table::ClassEntry const& type);
+    void instantiateProperty(meta_table::PropertyEntry const& entry);
+    void instantiateOperation(meta_table::OperationEntry const& entry);
+    void weaveClass(korm::zero::meta::MetaRegistry& registry, meta_table::ClassEntry const& type);
+    void weaveOperation(korm::zero::meta::MetaRegistry& registry,
+                        korm::zero::meta::Class const& owner,
+                        meta_table::OperationEntry const& entry);
+    korm::zero::meta::Type typeOf(korm::zero::meta::MetaRegistry& registry,
+                                  meta_table::TypeRef const& ref) const;
 
     /// Empties every handle, last created first.
     void releaseHandles() noexcept;
