@@ -144,23 +144,26 @@ WrapperMethod::WrapperMethod(std::string name, std::uint32_t attributes,
     signature().setOptionalInputCount(optionalInputs);
 }
 
-void construct(kz::meta::Class const& metaClass, std::string_view className, int& outputCount,
-               olan::Value* outputs, int inputCount, zvArray const* const* inputs) {
-    // modelOf answers no model for an empty array, a non-model and a model closed through the
-    // host (the framework's mark of a model no longer usable for creating elements).
-    kz::Model const model = inputCount > 0 ? kzi::modelOf(inputs[0]) : kz::Model();
-    if (!model) {
-        kz::reportException(korm0::messages::CannotCreateWithoutModel());
-    }
+namespace {
+
+/// The builder and UUID a constructor's inputs after the model give: a one-element init
+/// struct and UUID text, in either order, each at most once.
+struct ConstructorInputs {
     std::unique_ptr<kz::ModelElement::Builder> builder;
     boost::optional<boost::uuids::uuid> id;
+};
+
+ConstructorInputs constructorInputs(kz::Model const& model, kz::meta::Class const& metaClass,
+                                    std::string_view className, int inputCount,
+                                    zvArray const* const* inputs) {
+    ConstructorInputs result;
     for (int i = 1; i < inputCount && i < 3; ++i) {
         zvArray const* const value = inputs[i];
-        if (!builder && isStruct(value) && zvGetElementCount(value) == 1) {
-            builder = kzi::detail::createBuilderFromStruct(value, 0, model, metaClass);
-        } else if (!id) {
-            id = kzi::detail::extractUuid(value);
-            if (!id) {
+        if (!result.builder && isStruct(value) && zvGetElementCount(value) == 1) {
+            result.builder = kzi::detail::createBuilderFromStruct(value, 0, model, metaClass);
+        } else if (!result.id) {
+            result.id = kzi::detail::extractUuid(value);
+            if (!result.id) {
                 reportInvalidInput("the constructor of " + std::string(className), i, value,
                                    korm0::messages::UUID_TEXT_FORM);
             }
@@ -170,13 +173,30 @@ void construct(kz::meta::Class const& metaClass, std::string_view className, int
                                "text, in either order");
         }
     }
-    if (!builder) {
-        builder = metaClass.getClassImpl()->instantiateBuilder(model);
+    if (!result.builder) {
+        result.builder = metaClass.getClassImpl()->instantiateBuilder(model);
     }
-    // The creation stands only once the object is bound to it: a binding that fails (memory)
+    return result;
+}
+
+}  // namespace
+
+void construct(kz::meta::Class const& metaClass, std::string_view className, int& outputCount,
+               olan::Value* outputs, int inputCount, zvArray const* const* inputs) {
+    // modelOf answers no model for an empty array, a non-model and a model closed through the
+    // host (the framework's mark of a model no longer usable for creating elements).
+    kz::Model const model = inputCount > 0 ? kzi::modelOf(inputs[0]) : kz::Model();
+    if (!model) {
+        kz::reportException(korm0::messages::CannotCreateWithoutModel());
+    }
+    ConstructorInputs const given =
+        constructorInputs(model, metaClass, className, inputCount, inputs);
+    // A host call is a public entry point: it opens or joins the model's transaction. The
+    // creation stands only once the object is bound to it: a binding that fails (memory)
     // takes the new element back with the transaction (its own, or the caller's to roll back).
     kz::Transaction transaction = model->joinOrBeginTransaction();
-    kz::ModelElement const element = builder->create(id.value_or(boost::uuids::nil_uuid()));
+    kz::ModelElement const element =
+        given.builder->create(given.id.value_or(boost::uuids::nil_uuid()));
     kz::ModelElement::Impl* const record = element.getImpl();
     olan::factory::basic::BindingRegistry::announceForConstructor(
         record, interned(kzi::hostClassNameFor(record, className)),
@@ -188,33 +208,47 @@ void construct(kz::meta::Class const& metaClass, std::string_view className, int
     outputCount = 1;
 }
 
-CreationInputs creationInputs(kz::Model const& model, kz::meta::Class const& metaClass,
-                              int inputCount, zvArray const* const* inputs) {
+namespace {
+
+/// The builder of a createInto call and the input that holds its UUID text (-1: none; a fresh
+/// UUID is taken): [init struct], [UUID text] after self.
+std::unique_ptr<kz::ModelElement::Builder> creationBuilder(kz::Model const& model,
+                                                           kz::meta::Class const& metaClass,
+                                                           std::string const& call, int inputCount,
+                                                           zvArray const* const* inputs,
+                                                           int& uuidInput) {
     using kzi::detail::createBuilderFromStructFirst;
-    using kzi::detail::extractUuid;
-    std::string const call = "a createInto method making an element of class " +
-                             tarsk::core::text::toUtf8Lossy(kz::meta::qualifiedNameOf(metaClass));
-    CreationInputs result;
-    int uuidInput = -1;
+    uuidInput = -1;
     if (inputCount >= 3) {
         if (!isStruct(inputs[1])) {
             reportInvalidInput(call, 1, inputs[1], kCreationInputs);
         }
-        result.builder = createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
         uuidInput = 2;
-    } else if (inputCount == 2 && isStruct(inputs[1])) {
-        result.builder = createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
-    } else {
-        result.builder = metaClass.getClassImpl()->instantiateBuilder(model);
-        uuidInput = inputCount == 2 ? 1 : -1;
+        return createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
     }
+    if (inputCount == 2 && isStruct(inputs[1])) {
+        return createBuilderFromStructFirst(inputs[1], 0, model, metaClass);
+    }
+    uuidInput = inputCount == 2 ? 1 : -1;
+    return metaClass.getClassImpl()->instantiateBuilder(model);
+}
+
+}  // namespace
+
+CreationInputs creationInputs(kz::Model const& model, kz::meta::Class const& metaClass,
+                              int inputCount, zvArray const* const* inputs) {
+    std::string const call = "a createInto method making an element of class " +
+                             tarsk::core::text::toUtf8Lossy(kz::meta::qualifiedNameOf(metaClass));
+    CreationInputs result;
+    int uuidInput = -1;
+    result.builder = creationBuilder(model, metaClass, call, inputCount, inputs, uuidInput);
     if (!result.builder) {
         kz::reportException(
             korm0::messages::NoBuilderForClass(kz::meta::qualifiedNameOf(metaClass)));
     }
     if (uuidInput < 0) {
         result.id = kz::ModelElement::Impl::generateNewUuid();
-    } else if (auto const id = extractUuid(inputs[uuidInput])) {
+    } else if (auto const id = kzi::detail::extractUuid(inputs[uuidInput])) {
         result.id = *id;
     } else {
         reportInvalidInput(call, uuidInput, inputs[uuidInput], korm0::messages::UUID_TEXT_FORM);

@@ -71,43 +71,65 @@ std::u16string getNameWithEscCharacters(std::u16string const& name) {
     return result;
 }
 
-std::vector<std::u16string> getComponentNames(std::u16string const& namedPath) {
-    std::vector<std::u16string> names;
-    // Most names hold no escaped slash and are copied out of the path in one piece; a name is
-    // assembled in `escaped` only once it holds one.
-    std::u16string escaped;
-    bool hasEscapes = false;
-    std::size_t start = 0;  // first code unit of the current name not yet taken
-    auto finishName = [&](std::size_t end) {
-        if (hasEscapes) {
-            escaped.append(namedPath, start, end - start);
-            names.push_back(std::move(escaped));
-            escaped.clear();
-            hasEscapes = false;
-        } else {
-            names.emplace_back(namedPath, start, end - start);
-        }
-    };
+namespace {
 
+/// The names of a named path as they are read off it. Most names hold no escaped slash and are
+/// copied out of the path in one piece; a name is assembled in `escaped` only once it holds
+/// one.
+class NameCollector {
+  public:
+    explicit NameCollector(std::u16string const& path) : m_path(path) {}
+
+    /// Takes the `pairs` escaped slashes of a run that starts at `slash`.
+    void takeEscapes(std::size_t slash, std::size_t pairs) {
+        m_escaped.append(m_path, m_start, slash - m_start);
+        m_escaped.append(pairs, kSlash);
+        m_hasEscapes = true;
+        m_start = slash + 2 * pairs;
+    }
+
+    /// Ends the current name before `end`; the next one starts at `next`.
+    void finishName(std::size_t end, std::size_t next) {
+        if (m_hasEscapes) {
+            m_escaped.append(m_path, m_start, end - m_start);
+            m_names.push_back(std::move(m_escaped));
+            m_escaped.clear();
+            m_hasEscapes = false;
+        } else {
+            m_names.emplace_back(m_path, m_start, end - m_start);
+        }
+        m_start = next;
+    }
+
+    std::vector<std::u16string> take() { return std::move(m_names); }
+
+  private:
+    std::u16string const& m_path;
+    std::vector<std::u16string> m_names;
+    std::u16string m_escaped;
+    bool m_hasEscapes = false;
+    std::size_t m_start = 0;  // first code unit of the current name not yet taken
+};
+
+}  // namespace
+
+std::vector<std::u16string> getComponentNames(std::u16string const& namedPath) {
+    NameCollector names(namedPath);
     std::size_t pos = 0;
     while (true) {
         std::size_t const slash = namedPath.find(kSlash, pos);
         if (slash == std::u16string::npos) {
-            finishName(namedPath.size());
-            return names;
+            names.finishName(namedPath.size(), namedPath.size());
+            return names.take();
         }
         std::size_t const run = slashRun(namedPath, slash);
         std::size_t const pairs = run / 2;
         if (pairs > 0) {
-            escaped.append(namedPath, start, slash - start);
-            escaped.append(pairs, kSlash);
-            hasEscapes = true;
-            start = slash + 2 * pairs;
+            names.takeEscapes(slash, pairs);
         }
         if (run % 2 != 0) {
             // The unpaired slash at the end of the run separates this name from the next.
-            finishName(slash + 2 * pairs);
-            start = slash + run;
+            names.finishName(slash + 2 * pairs, slash + run);
         }
         pos = slash + run;
     }

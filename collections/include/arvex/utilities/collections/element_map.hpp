@@ -82,22 +82,29 @@ class ElementMapBase : public KeyedElementCollection<K, T, Container> {
                 collection_support::reportDuplicateKey(key);
             case CollisionResolution::IGNORE:
                 return;
-            case CollisionResolution::REPLACE: {
-                CollectionChange change(*this);
-                T& slot = this->m_container.write(it);
-                T const old = slot;
-                this->bookkeepRemoved(old.getImpl());
-                slot = entry;
-                try {
-                    this->bookkeepAdded(record);
-                } catch (...) {
-                    slot = old;
-                    throw;
-                }
-                change.commit();
+            case CollisionResolution::REPLACE:
+                replaceAt(it, entry);
                 return;
-            }
         }
+    }
+
+    /// Puts `entry` into the node at `it` in place of the entry there, which is let go with
+    /// the bookkeeping of a removed element (not destroyed). A failed bookkeeping of the new
+    /// entry puts the old one back.
+    template <class Iterator>
+    void replaceAt(Iterator it, T const& entry) {
+        CollectionChange change(*this);
+        T& slot = this->m_container.write(it);
+        T const old = slot;
+        this->bookkeepRemoved(old.getImpl());
+        slot = entry;
+        try {
+            this->bookkeepAdded(Base::recordOf(entry));
+        } catch (...) {
+            slot = old;
+            throw;
+        }
+        change.commit();
     }
 
     /// Refuses `newKey` when another valid entry holds it (UniquenessConstraint), before
