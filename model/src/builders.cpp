@@ -154,16 +154,15 @@ void UUIDToUUIDMapEntry::Impl::cascadeCreation(BuilderImpl& builder) {
 }
 
 UUIDMap UUIDToUUIDMapEntry::Impl::createIntoValue(UUIDMap::BuilderWrapper builder, uuid const& id) {
-    kz::Transaction transaction = beginChange();
-    if (!builder) {
-        detail::reportNoBuilder();
-    }
-    kz::Model const model = getModel();
-    builder.get()->setModel(model);
-    UUIDMap const map = detail::narrowTo<UUIDMap>(builder.get()->create(id));
-    setValue(map);
-    transaction.commit();
-    return map;
+    return detail::asOperation(*this, [&] {
+        if (!builder) {
+            detail::reportNoBuilder();
+        }
+        builder.get()->setModel(getModel());
+        UUIDMap const map = detail::narrowTo<UUIDMap>(builder.get()->create(id));
+        replaceValue(map);
+        return map;
+    });
 }
 
 // ---- FullPathAPI ------------------------------------------------------------------------------

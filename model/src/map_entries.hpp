@@ -22,14 +22,10 @@ namespace arvex::utilities::detail {
 /// Gives the entry `record` the key `key`, held in `field` and announced as property `index`.
 /// Filed in a keyed collection, the entry is filed again under the new key by that collection
 /// (a map refuses a key another entry holds, before anything changes); else only the key
-/// changes. A gone entry or a proxy is refused even when the key stays.
-///
-/// The change joins an open transaction rather than nesting a level: a level per call would
-/// make the container save its whole collection again at every call (the container's old value
-/// is saved once per level), so N key changes in one transaction would cost O(N^2).
+/// changes; all in the operation's transaction.
 inline void changeEntryKey(korm::zero::ModelElement::Impl& record, boost::uuids::uuid& field,
                            std::size_t index, boost::uuids::uuid const& key) {
-    record.requireModifiable();
+    requireTransaction(record);
     if (key == field) {
         return;
     }
@@ -40,17 +36,15 @@ inline void changeEntryKey(korm::zero::ModelElement::Impl& record, boost::uuids:
 }
 
 /// Makes the entry (key, value) in `map`'s model and hands it to `file`, which puts it into the
-/// map's collection; all in one transaction that joins the caller's. A proxy map and a map
-/// that is gone are refused before anything is made.
+/// map's collection, in the operation's transaction.
 template <class File>
 void insertNewEntry(korm::zero::ModelElement::Impl& map, boost::uuids::uuid const& key,
                     boost::uuids::uuid const& value, File file) {
-    korm::zero::Transaction transaction = map.beginChange();
+    requireTransaction(map);
     UUIDMapEntry const entry = UUIDMapEntry::create(map.getModel(), boost::uuids::nil_uuid());
     entry->setKey(key);
     entry->setValue(value);
     file(entry);
-    transaction.commit();
 }
 
 /// The entries among `nodes` (key and entry handle, in collection order) whose value is
@@ -66,20 +60,17 @@ std::vector<UUIDMapEntry> entriesWithValue(Nodes const& nodes, boost::uuids::uui
     return matches;
 }
 
-/// Destroys the valid ones of `entries`, in order, each leaving its map as it goes. One
-/// transaction (joining the caller's) holds them all: the erasure is one undo step, and should
-/// a destruction fail, the ones before it are rolled back with it.
-inline void destroyEntries(std::vector<UUIDMapEntry> const& entries) {
-    if (entries.empty()) {
-        return;
-    }
-    korm::zero::Transaction transaction = entries.front()->getModel()->joinOrBeginTransaction();
+/// Destroys the valid ones of `entries`, in order, each leaving its map as it goes, in the
+/// operation's transaction: the erasure is one undo step, and should a destruction fail, the
+/// ones before it are rolled back with it.
+inline void destroyEntries(korm::zero::ModelElement::Impl const& map,
+                           std::vector<UUIDMapEntry> const& entries) {
+    requireTransaction(map);
     for (auto const& entry : entries) {
         if (entry) {
             entry->destroy();
         }
     }
-    transaction.commit();
 }
 
 }  // namespace arvex::utilities::detail

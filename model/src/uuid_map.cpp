@@ -37,12 +37,18 @@ UUIDMapEntry UUIDMap::Impl::peekEntry(uuid const& key) const {
 }
 
 void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    detail::insertNewEntry(*this, key, value, [this](UUIDMapEntry const& entry) {
-        getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
+    detail::asOperation(*this, [&] {
+        detail::insertNewEntry(*this, key, value, [this](UUIDMapEntry const& entry) {
+            getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
+        });
     });
 }
 
 void UUIDMap::Impl::erasePairForKey(uuid const& key) {
+    detail::asOperation(*this, [&] { eraseEntryUnder(key); });
+}
+
+void UUIDMap::Impl::eraseEntryUnder(uuid const& key) {
     Pairs& pairs = getPairsMutable();
     auto const& nodes = entriesOf(pairs);
     auto const node = nodes.find(key);
@@ -57,7 +63,10 @@ void UUIDMap::Impl::erasePairForKey(uuid const& key) {
 }
 
 void UUIDMap::Impl::erasePairsForValue(uuid const& value) {
-    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairsMutable()), value));
+    detail::asOperation(*this, [&] {
+        detail::destroyEntries(*this,
+                               detail::entriesWithValue(entriesOf(getPairsMutable()), value));
+    });
 }
 
 uuid UUIDMap::Impl::findValueForKey(uuid const& key) const {

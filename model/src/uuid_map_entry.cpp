@@ -32,15 +32,15 @@ UUIDMapEntry::Impl::~Impl() {
 }
 
 void UUIDMapEntry::Impl::setKey(uuid const& key) {
-    detail::changeEntryKey(*this, m_key, KEY, key);
+    detail::asOperation(*this, [&] { detail::changeEntryKey(*this, m_key, KEY, key); });
 }
 
 void UUIDMapEntry::Impl::setValue(uuid const& value) {
-    requireModifiable();
-    if (value == m_value) {
-        return;
-    }
-    detail::changeProperty(*this, VALUE, [&] { m_value = value; });
+    detail::asOperation(*this, [&] {
+        if (value != m_value) {
+            detail::changeProperty(*this, VALUE, [&] { m_value = value; });
+        }
+    });
 }
 
 // ---- reflection -----------------------------------------------------------------------------

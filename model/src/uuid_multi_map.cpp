@@ -2,7 +2,9 @@
 
 #include "arvex/utilities/uuid_multi_map.hpp"
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "map_entries.hpp"
 
@@ -22,34 +24,41 @@ UUIDMultiMap UUIDMultiMap::create(kz::Model const& model, uuid const& id) {
 UUIDMultiMap::Impl::Impl(kz::Model const& model, uuid const& id) : MapRecord(model, id) {}
 
 void UUIDMultiMap::Impl::insertPair(uuid const& key, uuid const& value) {
-    detail::insertNewEntry(*this, key, value,
-                           [this](UUIDMapEntry const& entry) { getPairsMutable().insert(entry); });
+    detail::asOperation(*this, [&] {
+        detail::insertNewEntry(*this, key, value, [this](UUIDMapEntry const& entry) {
+            getPairsMutable().insert(entry);
+        });
+    });
 }
 
 void UUIDMultiMap::Impl::erasePairsForKey(uuid const& key) {
-    auto const [first, last] = entriesOf(getPairsMutable()).equal_range(key);
-    std::vector<UUIDMapEntry> matches;
-    for (auto it = first; it != last; ++it) {
-        matches.push_back(it->second);
-    }
-    detail::destroyEntries(matches);
+    detail::asOperation(*this, [&] {
+        auto const [first, last] = entriesOf(getPairsMutable()).equal_range(key);
+        std::vector<UUIDMapEntry> matches;
+        for (auto it = first; it != last; ++it) {
+            matches.push_back(it->second);
+        }
+        detail::destroyEntries(*this, matches);
+    });
 }
 
 void UUIDMultiMap::Impl::erasePairsKeyAndValue(uuid const& key, uuid const& value) {
-    auto const [first, last] = entriesOf(getPairsMutable()).equal_range(key);
-    for (auto it = first; it != last; ++it) {
-        if (it->second->getValue() == value) {
-            UUIDMapEntry const entry = it->second;  // the node goes away while it is destroyed
-            if (entry) {
-                entry->destroy();
-            }
-            return;
+    detail::asOperation(*this, [&] {
+        auto const [first, last] = entriesOf(getPairsMutable()).equal_range(key);
+        auto const match = std::find_if(
+            first, last, [&](auto const& node) { return node.second->getValue() == value; });
+        if (match != last) {
+            // The node goes away while the entry is destroyed.
+            detail::destroyEntries(*this, {match->second});
         }
-    }
+    });
 }
 
 void UUIDMultiMap::Impl::erasePairsForValue(uuid const& value) {
-    detail::destroyEntries(detail::entriesWithValue(entriesOf(getPairsMutable()), value));
+    detail::asOperation(*this, [&] {
+        detail::destroyEntries(*this,
+                               detail::entriesWithValue(entriesOf(getPairsMutable()), value));
+    });
 }
 
 std::vector<uuid> UUIDMultiMap::Impl::findValuesForKey(uuid const& key) const {

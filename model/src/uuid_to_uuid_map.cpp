@@ -51,44 +51,51 @@ bool onlyPairIsUnder(UUIDMap const& inner, uuid const& subKey) {
 
 void UUIDToUUIDMap::Impl::insertPair(uuid const& containerKey, uuid const& subKey,
                                      uuid const& value) {
-    kz::Transaction transaction = beginChange();
-    UUIDMap const inner = findValueForKey(containerKey);
+    detail::asOperation(*this, [&] {
+        if (UUIDMap const inner = findValueForKey(containerKey)) {
+            inner->insertPair(subKey, value);
+        } else {
+            fileFirstPair(containerKey, subKey, value);
+        }
+    });
+}
+
+void UUIDToUUIDMap::Impl::fileFirstPair(uuid const& containerKey, uuid const& subKey,
+                                        uuid const& value) {
+    // The container key's first pair: entry and inner map are made with it.
     kz::Model const model = getModel();
-    if (inner) {
-        inner->insertPair(subKey, value);
-    } else {
-        // The container key's first pair: entry and inner map are made with it.
-        UUIDToUUIDMapEntry const entry =
-            UUIDToUUIDMapEntry::create(model, boost::uuids::nil_uuid());
-        UUIDMap const created = UUIDMap::create(model, boost::uuids::nil_uuid());
-        created->insertPair(subKey, value);
-        entry->setKey(containerKey);
-        entry->setValue(created);
-        getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
-    }
-    transaction.commit();
+    UUIDToUUIDMapEntry const entry = UUIDToUUIDMapEntry::create(model, boost::uuids::nil_uuid());
+    UUIDMap const created = UUIDMap::create(model, boost::uuids::nil_uuid());
+    created->insertPair(subKey, value);
+    entry->setKey(containerKey);
+    entry->setValue(created);
+    getPairsMutable().insert(entry, kz::CollisionResolution::REPORT);
 }
 
 void UUIDToUUIDMap::Impl::erasePairForKey(uuid const& containerKey) {
-    UUIDToUUIDMapEntry const* found = entryUnder(getPairsMutable(), containerKey);
-    if (found != nullptr && *found) {
-        UUIDToUUIDMapEntry const entry = *found;  // the node goes away while it is destroyed
-        entry->destroy();
-    }
+    detail::asOperation(*this, [&] {
+        UUIDToUUIDMapEntry const* found = entryUnder(getPairsMutable(), containerKey);
+        if (found != nullptr && *found) {
+            UUIDToUUIDMapEntry const entry = *found;  // the node goes away while it is destroyed
+            entry->destroy();
+        }
+    });
 }
 
 void UUIDToUUIDMap::Impl::erasePairForKeys(uuid const& containerKey, uuid const& subKey) {
-    UUIDToUUIDMapEntry const* found = entryUnder(getPairsMutable(), containerKey);
-    if (found == nullptr || !*found) {
-        return;
-    }
-    UUIDToUUIDMapEntry const entry = *found;
-    UUIDMap const inner = innerMapOf(entry);
-    if (!inner || onlyPairIsUnder(inner, subKey)) {
-        entry->destroy();
-    } else {
-        inner->erasePairForKey(subKey);
-    }
+    detail::asOperation(*this, [&] {
+        UUIDToUUIDMapEntry const* found = entryUnder(getPairsMutable(), containerKey);
+        if (found == nullptr || !*found) {
+            return;
+        }
+        UUIDToUUIDMapEntry const entry = *found;
+        UUIDMap const inner = innerMapOf(entry);
+        if (!inner || onlyPairIsUnder(inner, subKey)) {
+            entry->destroy();
+        } else {
+            inner->erasePairForKey(subKey);
+        }
+    });
 }
 
 UUIDMap UUIDToUUIDMap::Impl::findValueForKey(uuid const& containerKey) const {

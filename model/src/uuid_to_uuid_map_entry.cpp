@@ -73,11 +73,14 @@ UUIDMap UUIDToUUIDMapEntry::Impl::getValue() const {
 }
 
 void UUIDToUUIDMapEntry::Impl::setKey(uuid const& key) {
-    detail::changeEntryKey(*this, m_key, KEY, key);
+    detail::asOperation(*this, [&] { detail::changeEntryKey(*this, m_key, KEY, key); });
 }
 
 void UUIDToUUIDMapEntry::Impl::setValue(UUIDMap const& map) {
-    requireModifiable();
+    detail::asOperation(*this, [&] { replaceValue(map); });
+}
+
+void UUIDToUUIDMapEntry::Impl::replaceValue(UUIDMap const& map) {
     if (map == m_value) {
         return;
     }

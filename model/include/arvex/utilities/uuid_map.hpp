@@ -58,8 +58,8 @@ class ARVEX_UTILITIES_EXPORT UUIDMap::Impl
 
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 
-    // The map's operations. Each reaches the pairs through getPairs, so on a proxy map each
-    // reports CannotModifyProxy.
+    // The map's operations. Each is one operation (detail::asOperation): a proxy map reports
+    // CannotModifyProxy, a map that is gone CannotModifyRemovedElement.
 
     /// Adds the pair as a new entry. A key already present reports UniquenessConstraint (the
     /// first value stays); the new entry then exists uncontained until the caller's
@@ -76,6 +76,10 @@ class ARVEX_UTILITIES_EXPORT UUIDMap::Impl
     /// The entry filed under the key (an empty handle when none), read as the collection is:
     /// no proxy check, nothing resolved.
     UUIDMapEntry peekEntry(boost::uuids::uuid const& key) const;
+
+  private:
+    /// erasePairForKey in the operation's transaction.
+    void eraseEntryUnder(boost::uuids::uuid const& key);
 };
 
 }  // namespace arvex::utilities

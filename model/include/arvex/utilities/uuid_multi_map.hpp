@@ -63,8 +63,8 @@ class ARVEX_UTILITIES_EXPORT UUIDMultiMap::Impl
 
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 
-    // The multimap's operations. Each reaches the pairs through getPairs, so on a proxy
-    // multimap each reports CannotModifyProxy. Entries are walked in key order and, within a
+    // The multimap's operations. Each is one operation (detail::asOperation): a proxy
+    // multimap reports CannotModifyProxy. Entries are walked in key order and, within a
     // key, in filing order. An erasure that destroys several entries does so in one
     // transaction (joining the caller's), so that it is one undo step and a failure part way
     // leaves nothing erased.

@@ -61,8 +61,8 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMap::Impl
 
     Impl(korm::zero::Model const& model, boost::uuids::uuid const& id);
 
-    // The two-level operations. Each reaches the pairs through getPairs, so on a proxy map
-    // each reports CannotModifyProxy; inner maps are used through their own operations.
+    // The two-level operations. Each is one operation (detail::asOperation): a proxy map
+    // reports CannotModifyProxy; inner maps are used through their own operations.
     //
     // An entry whose "Value" holds no valid inner map (one filed without a value, or whose map
     // was released or destroyed) counts as a container key with no pairs: findValueForKey
@@ -96,6 +96,12 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMap::Impl
                                                 boost::uuids::uuid const& subKey) const;
     /// True when an entry is filed under `containerKey` (also one with an empty inner map).
     virtual bool hasKey(boost::uuids::uuid const& containerKey) const;
+
+  private:
+    /// The first pair under a container key: a new entry and a new inner map holding the pair,
+    /// in insertPair's transaction.
+    void fileFirstPair(boost::uuids::uuid const& containerKey, boost::uuids::uuid const& subKey,
+                       boost::uuids::uuid const& value);
 };
 
 }  // namespace arvex::utilities

@@ -103,6 +103,9 @@ class ARVEX_UTILITIES_EXPORT UUIDToUUIDMapEntry::Impl
     void copyStateFromStorage(korm::zero::ModelElement::Impl::Storage const& storage) override;
 
   private:
+    /// setValue in the operation's transaction.
+    void replaceValue(UUIDMap const& map);
+
     using Slot = detail::UuidSlot<Impl, Storage>;
     static Slot const UUID_SLOTS[1];
 

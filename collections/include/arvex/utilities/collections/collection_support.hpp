@@ -37,12 +37,11 @@ enum class CollisionResolution : int {
 /// A collection's changes are public entry points: the bracket opens or joins a transaction
 /// through the framework's one rule, Model::Impl::joinOrBeginTransaction. Outside any
 /// transaction it opens one of its own, so that a lone change is recorded and undoable. Inside
-/// an open transaction it joins that transaction instead of nesting another level. The reason
-/// is the cost of undo records: the owner saves the old value of a collection property as a
-/// copy of the whole collection, once per transaction level in which the property first
-/// changes. A nested level per change would copy the collection at every change (quadratic
-/// time and memory for N insertions in one transaction); joining the open level copies it
-/// once per transaction, so N insertions cost one copy plus N logarithmic insertions. Each
+/// an open transaction it joins that transaction instead of nesting another level: the owner
+/// saves the old value of a collection property once per transaction level in which the
+/// property first changes (a shared version of the tree, and the proxy table), and commits
+/// compare it with the contents, so a level per change would add a record and a comparison to
+/// every change; joining makes it one per transaction. Each
 /// change restores the container itself when it fails part way (strong guarantee for the
 /// collection); what the failed bookkeeping may have changed in other elements is rolled back
 /// with the enclosing transaction, which the failure leaves uncommitted.

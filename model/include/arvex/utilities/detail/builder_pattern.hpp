@@ -219,12 +219,12 @@ Entry createIntoPairs(MapImpl& map, OwnedBuilder<Entry> const& builder,
         reportNoBuilder();
     }
     auto& pairs = map.getPairsMutable();
-    kz::Transaction transaction = map.beginChange();
-    builder.get()->setModel(map.getModel());
-    Entry const entry = narrowTo<Entry>(builder.get()->create(id));
-    fileNewEntry(pairs, entry);
-    transaction.commit();
-    return entry;
+    return asOperation(map, [&] {
+        builder.get()->setModel(map.getModel());
+        Entry const entry = narrowTo<Entry>(builder.get()->create(id));
+        fileNewEntry(pairs, entry);
+        return entry;
+    });
 }
 
 // ---- the builder ----------------------------------------------------------------------------

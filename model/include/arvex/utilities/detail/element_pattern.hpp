@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <boost/uuid/uuid.hpp>
+#include <cassert>
 #include <concepts>
 #include <cstddef>
 #include <memory>
@@ -114,6 +115,36 @@ X createElement(kz::Model const& model, boost::uuids::uuid const& id) {
     return element;
 }
 
+// ---- transactions ---------------------------------------------------------------------------
+//
+// One rule: the public operations of the model classes (the maps' operations, the setters,
+// createInto) open or join a transaction through asOperation, which asks the framework's one
+// rule (Model::Impl::joinOrBeginTransaction); the helpers beneath assume one is open and
+// assert it (requireTransaction). Creation (createElement), destruction and the collections'
+// own changes are entry points of the framework and open or join the same way.
+
+/// Runs `body` as one public operation of `record`: a proxy or an element that is gone is
+/// refused, then `body` runs in a transaction of the record's model that joins an open one or,
+/// for a lone call, is the call's own, so that the call is atomic and alone one undo step. An
+/// exception leaves the transaction uncommitted: alone, the call rolls back.
+template <class Body>
+decltype(auto) asOperation(kz::ModelElement::Impl& record, Body&& body) {
+    kz::Transaction transaction = record.beginChange();
+    if constexpr (std::is_void_v<std::invoke_result_t<Body>>) {
+        body();
+        transaction.commit();
+    } else {
+        auto result = body();
+        transaction.commit();
+        return result;
+    }
+}
+
+/// What the helpers of operations assume: `record`'s model has a transaction open.
+inline void requireTransaction([[maybe_unused]] kz::ModelElement::Impl const& record) noexcept {
+    assert(record.getModelImpl() != nullptr && record.getModelImpl()->isInTransaction());
+}
+
 // ---- records --------------------------------------------------------------------------------
 
 /// The record side shared by all classes: X is the handle class and OWN_COUNT its number of
@@ -159,14 +190,12 @@ std::unique_ptr<kz::ModelElement::Impl::Storage> newStorage(kz::ModelElement::Im
 }
 
 /// Runs `change` (which stores the new value) as one announced change of property `index`:
-/// transaction (joining an open one; a proxy or an element that is gone is refused there),
-/// notifyModifying(index), change, commit.
+/// notifyModifying(index), then change, in the operation's transaction.
 template <class F>
 void changeProperty(kz::ModelElement::Impl& record, std::size_t index, F&& change) {
-    kz::Transaction transaction = record.beginChange();
+    requireTransaction(record);
     record.notifyModifying(index);
     change();
-    transaction.commit();
 }
 
 // ---- UUID-valued properties -----------------------------------------------------------------

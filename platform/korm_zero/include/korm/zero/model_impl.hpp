@@ -100,7 +100,7 @@ class KORM_ZERO_EXPORT Model::Impl {
     /// nothing; inside an open transaction it joins that transaction and gives an inert one
     /// (commit and destruction do nothing). Joining pushes no level, so the operation's
     /// announcements land in the caller's level: an element's old values are saved once per
-    /// level, and a level per call would save a whole collection again at every call. A
+    /// level, and a level per call would save and compare them again at every call. A
     /// failure part way is then undone by the caller's transaction, which the exception
     /// leaves uncommitted. Explicit beginTransaction calls still nest as savepoints.
     Transaction joinOrBeginTransaction();
