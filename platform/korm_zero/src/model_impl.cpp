@@ -125,68 +125,92 @@ Model::Impl::~Impl() {
         detail::unregisterOpenModel(m_name, this);
     }
     // No transaction is open (transactions hold references) and no record is unannounced
-    // (those hold references too). Detach every member: live ones and those the history
-    // could revive.
-    std::vector<ModelElement::Impl*> const members = takeAllMembers();
+    // (those hold references too). Closing allocates nothing, so it cannot fail part way: the
+    // index and the history's lists, which name every member, are walked once per phase.
     for (auto* proxy : m_proxies) {
         proxy->m_state = ModelElement::Impl::State::DETACHED;
         proxy->m_model = nullptr;
     }
-    for (auto* element : members) {
+    // Detach every member: live ones and those the history could revive. A member both
+    // indexed and listed is seen twice; its state tells.
+    forEachMember([](ModelElement::Impl* element) {
+        if (element->m_state != ModelElement::Impl::State::MEMBER) {
+            return;
+        }
+        element->m_state = ModelElement::Impl::State::DETACHED;
         element->m_model = nullptr;
         if (element->isValid()) {
             element->invalidate();
         }
         element->m_proxyId.reset();
-    }
+    });
+    dropHistoryValues();
+    // Members may hold each other (collections of handles); dropping what they hold breaks
+    // such cycles before the model's references go. Doing it twice does nothing more.
+    forEachMember(dropWhatMemberHolds);
+    releaseMembers();
     m_undo.clear();
     m_redo.clear();
-    dropWhatMembersHold(members);
-    // Unlink every record before the model's references go (a record must not be deleted
-    // while linked).
-    m_index.clear();
-    for (auto* element : members) {
-        element->removeRef();
-    }
 }
 
-// Every member, live or revivable by the undo or redo history, once, marked detached.
-std::vector<ModelElement::Impl*> Model::Impl::takeAllMembers() {
-    std::vector<ModelElement::Impl*> members;
-    members.reserve(m_index.size());
-    auto const collect = [&members](ModelElement::Impl* element) {
-        if (element->m_state == ModelElement::Impl::State::MEMBER) {
-            element->m_state = ModelElement::Impl::State::DETACHED;
-            members.push_back(element);
-        }
-    };
+// Every member, live or revivable by the undo or redo history: the indexed ones, then those
+// the history lists (which may be indexed too).
+template <class Visit>
+void Model::Impl::forEachMember(Visit const& visit) {
     for (auto& element : m_index) {
-        collect(&element);
+        visit(&element);
     }
+    forEachListedMember(visit);
+}
+
+// The members the history could revive: what the undo steps destroyed and the redo steps
+// created.
+template <class Visit>
+void Model::Impl::forEachListedMember(Visit const& visit) {
     for (auto const& step : m_undo) {
         for (auto const& entry : step->destroyed) {
-            collect(entry.element);
+            visit(entry.element);
         }
     }
     for (auto const& step : m_redo) {
         for (auto* element : step->created) {
-            collect(element);
+            visit(element);
         }
     }
-    return members;
 }
 
-void Model::Impl::dropWhatMembersHold(std::vector<ModelElement::Impl*> const& members) noexcept {
-    // Members may hold each other (collections of handles); dropping what they hold breaks
-    // such cycles before the model's references go.
-    for (auto* element : members) {
-        try {
-            element->basicDisassociateAll();
-        } catch (...) {
+// Closing: the history's old values and proxy ids go; its lists of members stay until the
+// model's references to them go.
+void Model::Impl::dropHistoryValues() noexcept {
+    for (History* const history : {&m_undo, &m_redo}) {
+        for (auto const& step : *history) {
+            step->changed.clear();
+            step->undoneProxyIds.clear();
+            step->value.reset();
         }
-        element->m_container = nullptr;
-        element->m_containmentFeature.reset();
     }
+}
+
+void Model::Impl::dropWhatMemberHolds(ModelElement::Impl* element) noexcept {
+    try {
+        element->basicDisassociateAll();
+    } catch (...) {
+    }
+    element->m_container = nullptr;
+    element->m_containmentFeature.reset();
+}
+
+// Closing: the model's reference to every member goes, once, each record unlinked from the
+// index first (a record must not be deleted while linked). The listed members that lost
+// their index entry go first; then the index unlinks and lets go of the rest one by one. A
+// member that goes can only take with it members already let go of.
+void Model::Impl::releaseMembers() noexcept {
+    forEachListedMember([](ModelElement::Impl* element) {
+        if (!element->m_indexHook.is_linked()) {
+            element->removeRef();
+        }
+    });
+    m_index.clear_and_dispose([](ModelElement::Impl* element) { element->removeRef(); });
 }
 
 bool Model::Impl::isFrozen() const noexcept {
@@ -467,19 +491,22 @@ void Model::Impl::rollbackLevel(std::size_t level) noexcept {
 
 void Model::Impl::rollbackTop() noexcept {
     Level const top = m_levels.back();
-    std::vector<ModelElement::Impl*> released;
+    std::size_t releasedFrom = 0;
     {
         RestoringScope const restoring(m_restoring);
         restoreOldValuesSince(top.changedMark);
         // Creations first: a destroyed element revived below may share the UUID of an
         // element created after its destruction.
-        releaseCreationsSince(top.createdMark, released);
+        releasedFrom = releaseCreationsSince(top.createdMark);
         reviveDestructionsSince(top.destroyedMark);
     }
     m_levels.pop_back();
-    for (auto* element : released) {
-        element->removeRef();
+    // The model's references to the released creations go once the level is gone, newest
+    // first; the log held them meanwhile, so a rollback needs no memory of its own.
+    for (std::size_t i = m_createdLog.size(); i-- > releasedFrom;) {
+        m_createdLog[i]->removeRef();
     }
+    m_createdLog.resize(top.createdMark);
 }
 
 // Rollback: the old-value records from `mark` on, newest first, each popped off its chain.
@@ -495,18 +522,19 @@ void Model::Impl::restoreOldValuesSince(std::size_t mark) noexcept {
     m_changedLog.resize(mark);
 }
 
-// Rollback: the creations from `mark` on leave the model; the caller releases the model's
-// references to them (in `released`) once the level is gone.
-void Model::Impl::releaseCreationsSince(std::size_t mark,
-                                        std::vector<ModelElement::Impl*>& released) noexcept {
+// Rollback: the creations from `mark` on leave the model. The released ones are moved to the
+// end of the log, keeping their order, and where they start there is returned: the caller
+// releases the model's references to them and then cuts the log back to `mark`.
+std::size_t Model::Impl::releaseCreationsSince(std::size_t mark) noexcept {
+    std::size_t releasedFrom = m_createdLog.size();
     for (std::size_t i = m_createdLog.size(); i-- > mark;) {
         ModelElement::Impl* const element = m_createdLog[i];
         if (element->m_state == ModelElement::Impl::State::MEMBER) {
             release(element, false);
-            released.push_back(element);
+            m_createdLog[--releasedFrom] = element;
         }
     }
-    m_createdLog.resize(mark);
+    return releasedFrom;
 }
 
 // Rollback: the destructions and conversions from `mark` on are undone.

@@ -5,6 +5,7 @@
 
 #include <boost/uuid/uuid.hpp>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,17 +47,13 @@ template <class... Inputs>
 void addMethod(olan::COSClassDefinition& definition, std::string name, std::uint32_t attributes,
                MethodBody body, int optional, std::string_view argumentNames,
                std::string_view output, Inputs... inputs) {
-    auto* method = new FunctionMethod(std::move(name), attributes, body);
-    // The definition owns the method from here on, even when the signature is refused.
-    try {
-        olan::factory::impl::Invoker::createSignature(argumentNames, output, inputs...,
-                                                      method->signature());
-        method->signature().setOptionalInputCount(optional);
-    } catch (...) {
-        delete method;
-        throw;
-    }
-    definition.addMethod(method);
+    // The method is this function's until it is handed to the definition: a refused signature
+    // deletes it here. The definition owns what it is handed, even when it refuses it.
+    auto method = std::make_unique<FunctionMethod>(std::move(name), attributes, body);
+    olan::factory::impl::Invoker::createSignature(argumentNames, output, inputs...,
+                                                  method->signature());
+    method->signature().setOptionalInputCount(optional);
+    definition.addMethod(method.release());
 }
 
 /// A read-only property whose value is computed from the object itself (its primary pointer

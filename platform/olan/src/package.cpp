@@ -121,8 +121,9 @@ COSPackage* redefinePackage(COSPackage& existing, Owned<COSPackageInfo> info,
     return &existing;
 }
 
-// A new package: registered, filed under its parent (or the top level), then initialised; a
-// failed initialisation unregisters it again.
+// A new package: registered, filed under its parent (or the top level), then initialised. All
+// or nothing: a failure after the registration (filing it, or its initialisation) unregisters
+// it again.
 COSPackage* addPackage(COSPackage* parent, Owned<COSPackageInfo> info, InternedName qualified) {
     detail::State& s = detail::state();
     auto impl = std::make_unique<COSPackage::Impl>();
@@ -132,8 +133,8 @@ COSPackage* addPackage(COSPackage* parent, Owned<COSPackageInfo> info, InternedN
     COSPackage* package =
         s.packages.emplace(qualified, std::make_unique<COSPackage>(std::move(impl)))
             .first->second.get();
-    (parent ? parent->impl().subPackages : s.topLevel).push_back(qualified);
     try {
+        (parent ? parent->impl().subPackages : s.topLevel).push_back(qualified);
         package->getInfo().initializePackage(package);
     } catch (...) {
         dropPackage(*package);

@@ -1,6 +1,7 @@
 #include "tarsk/core/except/message.hpp"
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -32,14 +33,17 @@ std::string toText(MessageArgument const& argument) {
 namespace {
 
 // The argument index a placeholder names: its text between the braces, when that is all
-// digits.
+// digits. A number too large for std::size_t is read as the largest one, which names no
+// argument either (rather than wrapping around to a small index).
 std::optional<std::size_t> placeholderIndex(std::string_view digits) {
+    constexpr std::size_t most = std::numeric_limits<std::size_t>::max();
     std::size_t index = 0;
     for (char c : digits) {
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        index = index * 10 + static_cast<std::size_t>(c - '0');
+        auto const digit = static_cast<std::size_t>(c - '0');
+        index = index > (most - digit) / 10 ? most : index * 10 + digit;
     }
     return index;
 }

@@ -50,7 +50,8 @@ TEST(Messages, AreMadeWithEveryArgumentTheirTextNames) {
 }
 
 // A placeholder takes the argument it names, as often as it is named; one that names no
-// argument stays as written; arguments no placeholder names are appended, so none is lost.
+// argument (however large its number) stays as written; arguments no placeholder names are
+// appended, so none is lost.
 TEST(Messages, TextPutsInNamedArgumentsAndAppendsTheRest) {
     using tarsk::core::except::Message;
     EXPECT_EQ(Message("c", "k", "{1} before {0}, {1} again", {std::int64_t{1}, std::string("b")})
@@ -58,6 +59,12 @@ TEST(Messages, TextPutsInNamedArgumentsAndAppendsTheRest) {
               "b before 1, b again");
     EXPECT_EQ(Message("c", "k", "{} {x} {2} {0", {std::int64_t{7}, std::u16string(u"w")}).getText(),
               "{} {x} {2} {0 (7, w)");
+    // Numbers past any index (2^64 + 1 used to wrap around to 1) name no argument either.
+    EXPECT_EQ(
+        Message("c", "k", "{18446744073709551617}-{18446744073709551616}-{99999999999999999999}",
+                {std::int64_t{7}, std::string("w")})
+            .getText(),
+        "{18446744073709551617}-{18446744073709551616}-{99999999999999999999} (7, w)");
     EXPECT_EQ(Message("c", "k", "", {std::string("a")}).getText(), "(a)");
     EXPECT_EQ(Message("c", "k", "plain", {}).getText(), "plain");
 }

@@ -81,6 +81,34 @@ TEST(MetaRegistry, RootPackagesAreKnownByUriUntilUnregistered) {
     EXPECT_TRUE(registry().getRootPackage(meta::MetaRegistry::FRAMEWORK_URI));
 }
 
+// A root package registered again after its URI changed holds two entries; when it leaves the
+// meta model for good, both go (the second used to keep the gone package reachable).
+TEST(MetaRegistry, APackageThatGoesLeavesEveryRootEntryItHad) {
+    SamplePackage s;
+    s.buildCommitted();
+    std::u16string const first = rec(s.package)->getUri();
+    std::u16string const second = first + u"/moved";
+    registry().registerRootPackage(s.package);
+    {
+        MetaBuildScope scope;
+        rec(s.package)->setUri(second);
+        scope.commit();
+    }
+    registry().registerRootPackage(s.package);
+    ASSERT_EQ(registry().getRootPackage(first), s.package);
+    ASSERT_EQ(registry().getRootPackage(second), s.package);
+    auto const roots = registry().getRootPackages().size();
+    {
+        MetaBuildScope scope;
+        rec(s.package)->destroy();
+        scope.commit();
+    }
+    EXPECT_TRUE(registry().getRootPackage(first).isEmpty());
+    EXPECT_TRUE(registry().getRootPackage(second).isEmpty());
+    EXPECT_EQ(registry().getRootPackages().size(), roots - 2);
+    EXPECT_EQ(s.package->getRefCount(), 1) << "only the test's handle is left";
+}
+
 TEST(MetaRegistry, InvokersAreOwnedAndCalledByReflection) {
     int const aliveBefore = AddWeightInvoker::alive;
     SamplePackage s;

@@ -6,7 +6,12 @@
 #include <boost/uuid/string_generator.hpp>
 #include <set>
 
+#include "allocation_faults.hpp"
 #include "test_node.hpp"
+
+// This program fails allocations on demand: it takes the replaced allocation functions of the
+// fault sweeps (one translation unit per program may define them).
+#include "allocation_faults.cpp"  // NOLINT(bugprone-suspicious-include)
 
 namespace korm::zero::test {
 namespace {
@@ -298,6 +303,85 @@ TEST(Listeners, AThrowingListenerDoesNotUndoTheCommitAndOthersAreStillTold) {
     EXPECT_EQ(recording.events.size(), 1U);
     model->removeListener(&throwing);
     model->removeListener(&recording);
+}
+
+// Rolling a transaction back and closing a model cannot fail, so they must not depend on an
+// allocation: run each with its K-th allocation failing, for every K it reaches, and check the
+// outcome. Both used to gather the elements to let go of in a growing vector, and a failed
+// allocation there ended the process.
+template <class Setup, class Act, class Check>
+void everyAllocationFailing(Setup setup, Act act, Check check) {
+    for (long k = 1;; ++k) {
+        auto state = setup();
+        faults::armAllocationFailure(k);
+        act(state);
+        bool const failed = faults::allocationFailureHappened();
+        faults::disarmAllocationFailure();
+        check(state);
+        if (!failed) {
+            return;
+        }
+    }
+}
+
+TEST(NoFailurePartWay, RollbackLeavesTheModelAsItWasWhicheverAllocationFails) {
+    struct State {
+        Model model = Model::create();
+        TestNode kept;
+        std::vector<TestNode> created;
+        std::unique_ptr<Transaction> transaction;
+    };
+    everyAllocationFailing(
+        [] {
+            auto state = std::make_unique<State>();
+            state->kept = TestNode::create(state->model, kFixed);
+            state->transaction =
+                std::make_unique<Transaction>(state->model->beginTransaction(false));
+            for (int i = 0; i < 20; ++i) {
+                state->created.push_back(TestNode::create(state->model));
+                state->kept->addChild(state->created.back());
+            }
+            state->kept->setWeight(7);
+            state->created[3]->destroy();
+            return state;
+        },
+        [](auto& state) { state->transaction.reset(); },
+        [](auto const& state) {
+            EXPECT_FALSE(state->model->isInTransaction());
+            EXPECT_EQ(state->model->getElementCount(), 1U);
+            EXPECT_EQ(state->kept->getWeight(), 0);
+            EXPECT_TRUE(state->kept->getChildren().empty());
+            for (auto const& node : state->created) {
+                EXPECT_FALSE(node);
+                EXPECT_EQ(node->getModelImpl(), nullptr);
+            }
+        });
+}
+
+TEST(NoFailurePartWay, AClosedModelDetachesEveryMemberWhicheverAllocationFails) {
+    struct State {
+        Model model = Model::create();
+        TestNode live, destroyed, undone;
+    };
+    everyAllocationFailing(
+        [] {
+            auto state = std::make_unique<State>();
+            state->live = TestNode::create(state->model);
+            state->destroyed = TestNode::create(state->model);
+            state->live->setPartner(state->destroyed);
+            state->destroyed->destroy();  // revivable by undo
+            state->undone = TestNode::create(state->model);
+            state->model.undo();  // revivable by redo
+            return state;
+        },
+        [](auto& state) { state->model = Model(); },
+        [](auto const& state) {
+            for (TestNode const* node : {&state->live, &state->destroyed, &state->undone}) {
+                EXPECT_FALSE(*node);
+                EXPECT_EQ((*node)->getModelImpl(), nullptr);
+                EXPECT_EQ((*node)->getRefCount(), 1) << "only the test's handle is left";
+            }
+        });
 }
 
 }  // namespace

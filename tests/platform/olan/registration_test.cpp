@@ -4,7 +4,12 @@
 
 #include <iterator>
 
+#include "allocation_faults.hpp"
 #include "olan_test_support.hpp"
+
+// This program fails allocations on demand: it takes the replaced allocation functions of the
+// fault sweeps (one translation unit per program may define them).
+#include "allocation_faults.cpp"  // NOLINT(bugprone-suspicious-include)
 
 namespace olan_test {
 namespace {
@@ -82,6 +87,31 @@ TEST_F(RegistrationTest, BadNamesAndFailedInitialisationRegisterNothing) {
     EXPECT_EQ(package("p.broken"), nullptr);
     EXPECT_FALSE(olan::host::classExists("p.broken.X"));
     EXPECT_TRUE(olan::host::findPackage("p")->subPackages.empty());
+}
+
+// Registering a package is all or nothing: with any one allocation failing, the sub-package is
+// either registered and listed under its parent, or neither. Filing it under its parent
+// used to happen after the registration, outside the part that undoes it.
+TEST_F(RegistrationTest, ARegistrationThatFailsPartWayLeavesNothingBehind) {
+    for (long k = 1;; ++k) {
+        std::string const parentName = "p" + std::to_string(k);
+        COSPackage* parent = COSPackage::addPackage(new LambdaPackage(parentName));
+        auto* info = new LambdaPackage("c");
+        faults::armAllocationFailure(k);
+        try {
+            parent->addSubPackage(info);
+        } catch (...) {
+        }
+        bool const failed = faults::allocationFailureHappened();
+        faults::disarmAllocationFailure();
+        bool const registered = package(parentName + ".c") != nullptr;
+        EXPECT_EQ(registered, !failed) << "allocation " << k;
+        EXPECT_EQ(olan::host::findPackage(parentName)->subPackages.size(), registered ? 1U : 0U)
+            << "allocation " << k;
+        if (!failed) {
+            break;
+        }
+    }
 }
 
 TEST_F(RegistrationTest, ExistingNamesRaiseUnlessTheSessionModeReplacesThem) {

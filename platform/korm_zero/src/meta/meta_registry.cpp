@@ -238,19 +238,25 @@ struct MetaRegistry::State {
             taken.type = std::move(it->second.type);
             types.erase(it);
         }
-        takeHandleOf(roots, record, taken.root);
-        takeHandleOf(primitives, record, taken.primitive);
+        takeHandlesOf(roots, record, taken.root);
+        takeHandlesOf(primitives, record, taken.primitive);
     }
-    // Moves the first entry of `names` whose handle is `record` into `taken`.
+    // Takes every entry of `names` whose handle is `record` out of `names`. A record may be
+    // filed under several names (a root package registered again under a new URI). The first
+    // handle moves into `taken`, which keeps the record alive until the caller drops it; the
+    // others go at once, which only lowers the record's count.
     template <class Handle>
-    static void takeHandleOf(std::unordered_map<std::u16string, Handle>& names,
-                             ModelElement::Impl const* record, Handle& taken) {
-        for (auto it = names.begin(); it != names.end(); ++it) {
-            if (it->second.getImpl() == record) {
-                taken = std::move(it->second);
-                names.erase(it);
-                return;
+    static void takeHandlesOf(std::unordered_map<std::u16string, Handle>& names,
+                              ModelElement::Impl const* record, Handle& taken) noexcept {
+        for (auto it = names.begin(); it != names.end();) {
+            if (it->second.getImpl() != record) {
+                ++it;
+                continue;
             }
+            if (taken.isEmpty()) {
+                taken = std::move(it->second);
+            }
+            it = names.erase(it);
         }
     }
 };

@@ -192,8 +192,13 @@ class KORM_ZERO_EXPORT Model::Impl {
 
     explicit Impl(std::u16string name);
     // Closing the model.
-    std::vector<ModelElement::Impl*> takeAllMembers();
-    static void dropWhatMembersHold(std::vector<ModelElement::Impl*> const& members) noexcept;
+    template <class Visit>
+    void forEachMember(Visit const& visit);
+    template <class Visit>
+    void forEachListedMember(Visit const& visit);
+    void dropHistoryValues() noexcept;
+    static void dropWhatMemberHolds(ModelElement::Impl* element) noexcept;
+    void releaseMembers() noexcept;
 
     // Called by elements.
     void checkModifiable() const;
@@ -209,8 +214,7 @@ class KORM_ZERO_EXPORT Model::Impl {
     void foldIntoParent() noexcept;
     void rollbackTop() noexcept;
     void restoreOldValuesSince(std::size_t mark) noexcept;
-    void releaseCreationsSince(std::size_t mark,
-                               std::vector<ModelElement::Impl*>& released) noexcept;
+    std::size_t releaseCreationsSince(std::size_t mark) noexcept;
     void reviveDestructionsSince(std::size_t mark) noexcept;
     // The outermost commit and its phases.
     void commitOutermost();
