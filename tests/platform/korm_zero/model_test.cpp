@@ -9,10 +9,6 @@
 #include "allocation_faults.hpp"
 #include "test_node.hpp"
 
-// This program fails allocations on demand: it takes the replaced allocation functions of the
-// fault sweeps (one translation unit per program may define them).
-#include "allocation_faults.cpp"  // NOLINT(bugprone-suspicious-include)
-
 namespace korm::zero::test {
 namespace {
 

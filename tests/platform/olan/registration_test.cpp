@@ -7,10 +7,6 @@
 #include "allocation_faults.hpp"
 #include "olan_test_support.hpp"
 
-// This program fails allocations on demand: it takes the replaced allocation functions of the
-// fault sweeps (one translation unit per program may define them).
-#include "allocation_faults.cpp"  // NOLINT(bugprone-suspicious-include)
-
 namespace olan_test {
 namespace {
 
