@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <boost/uuid/uuid_io.hpp>
-#include <map>
 #include <mutex>
 
 #include "korm/zero/messages.hpp"
@@ -12,6 +11,7 @@
 #include "korm/zero/meta/meta_registry.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/uuid_text.hpp"
+#include "models_by_key.hpp"
 #include "open_models.hpp"
 #include "tarsk/core/text.hpp"
 
@@ -72,8 +72,8 @@ ModelElement createProxy(Model const& model, meta::Class const& metaClass, Proxy
 namespace {
 
 struct Registry {
-    std::mutex mutex;
-    std::map<std::u16string, Model::Impl*> models;
+    detail::ModelsByKey<std::u16string> models;
+    std::mutex openerMutex;
     OpenModels::Opener opener;
 };
 
@@ -87,59 +87,34 @@ Registry& registry() {
 namespace detail {
 
 void registerOpenModel(std::u16string const& name, Model::Impl* model) {
-    auto& r = registry();
-    std::lock_guard const lock(r.mutex);
-    auto const [it, inserted] = r.models.emplace(name, model);
-    if (!inserted) {
+    if (!registry().models.add(name, model, false)) {
         reportException(korm0::messages::UniquenessConstraint(name));
     }
 }
 
 void unregisterOpenModel(std::u16string const& name, Model::Impl const* model) noexcept {
-    auto& r = registry();
-    std::lock_guard const lock(r.mutex);
-    auto const it = r.models.find(name);
-    if (it != r.models.end() && it->second == model) {
-        r.models.erase(it);
-    }
+    registry().models.remove(name, model);
 }
 
 }  // namespace detail
 
 Model OpenModels::find(std::u16string const& name) {
-    auto& r = registry();
-    std::lock_guard const lock(r.mutex);
-    auto const it = r.models.find(name);
-    // A model whose count already reached zero is being destroyed on another thread and
-    // unregisters itself as soon as it gets the lock.
-    if (it == r.models.end() || !it->second->tryAddRef()) {
-        return Model();
-    }
-    Model result(it->second);
-    it->second->removeRef();
-    return result;
+    return registry().models.find(name);
 }
 
 std::vector<std::u16string> OpenModels::getNames() {
-    auto& r = registry();
-    std::lock_guard const lock(r.mutex);
-    std::vector<std::u16string> names;
-    names.reserve(r.models.size());
-    for (auto const& entry : r.models) {
-        names.push_back(entry.first);
-    }
-    return names;
+    return registry().models.keys();
 }
 
 void OpenModels::setOpener(Opener opener) {
     auto& r = registry();
-    std::lock_guard const lock(r.mutex);
+    std::lock_guard const lock(r.openerMutex);
     r.opener = std::move(opener);
 }
 
 OpenModels::Opener OpenModels::getOpener() {
     auto& r = registry();
-    std::lock_guard const lock(r.mutex);
+    std::lock_guard const lock(r.openerMutex);
     return r.opener;
 }
 
