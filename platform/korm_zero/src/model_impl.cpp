@@ -124,6 +124,9 @@ Model::Impl::~Impl() {
     if (!m_name.empty()) {
         detail::unregisterOpenModel(m_name, this);
     }
+    if (!m_filePath.empty()) {
+        detail::forgetModelFile(m_filePath, this);
+    }
     // No transaction is open (transactions hold references) and no record is unannounced
     // (those hold references too). Closing allocates nothing, so it cannot fail part way: the
     // index and the history's lists, which name every member, are walked once per phase.

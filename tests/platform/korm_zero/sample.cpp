@@ -245,6 +245,17 @@ meta::Class Holder::getMetaClass() const {
     return holderPackage().dog;
 }
 
+meta::Property Holder::getPropertyByIndex(std::size_t index) const {
+    return index == 1 ? holderPackage().toys : ModelElement::Impl::getPropertyByIndex(index);
+}
+
+Value Holder::getPropertyValue(meta::Property const& property, AccessTag tag) const {
+    if (property == holderPackage().toys) {
+        return Value::reference(ValueMeta(property), m_toys.get());
+    }
+    return ModelElement::Impl::getPropertyValue(property, tag);
+}
+
 void Holder::inverseRemove(ModelElement const& element, meta::Property const& /*property*/) {
     if (m_toys->getOwner() != nullptr) {
         m_toys->remove(element);
@@ -322,6 +333,18 @@ Value Item::getPropertyValue(meta::Property const& property, AccessTag tag) cons
         return uuidValue(m_label);
     }
     return ModelElement::Impl::getPropertyValue(property, tag);
+}
+
+meta::Property Item::getPropertyByIndex(std::size_t index) const {
+    return index == 1 ? holderPackage().label : ModelElement::Impl::getPropertyByIndex(index);
+}
+
+void Item::setPropertyValue(meta::Property const& property, Value const& value, AccessTag tag) {
+    if (property == holderPackage().label) {
+        setLabel(value.getValue<boost::uuids::uuid>());
+    } else {
+        ModelElement::Impl::setPropertyValue(property, value, tag);
+    }
 }
 
 std::unique_ptr<ModelElement::Impl::Storage> Item::createStorage() const {

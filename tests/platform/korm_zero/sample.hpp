@@ -113,6 +113,9 @@ class Holder : public ModelElement::Impl {
     TestSequence& toys() { return *m_toys; }
 
     meta::Class getMetaClass() const override;
+    /// "Toys" (index 1), its value referring to the sequence.
+    meta::Property getPropertyByIndex(std::size_t index) const override;
+    Value getPropertyValue(meta::Property const& property, AccessTag tag) const override;
     void inverseRemove(ModelElement const& element, meta::Property const& property) override;
     void basicDisassociateAll() override;
     std::unique_ptr<ModelElement::Impl::Storage> createStorage() const override;
@@ -137,7 +140,11 @@ class Item : public ModelElement::Impl {
     void setLabel(boost::uuids::uuid const& label);
 
     meta::Class getMetaClass() const override;
+    /// "Label" (index 1), read and written as a UUID value.
+    meta::Property getPropertyByIndex(std::size_t index) const override;
     Value getPropertyValue(meta::Property const& property, AccessTag tag) const override;
+    void setPropertyValue(meta::Property const& property, Value const& value,
+                          AccessTag tag) override;
     std::unique_ptr<ModelElement::Impl::Storage> createStorage() const override;
     void copyValue(ModelElement::Impl::Storage& storage, std::size_t index) const override;
     void copyStateFromStorage(ModelElement::Impl::Storage const& storage) override;

@@ -150,6 +150,11 @@ void ModelElement::Impl::_basicAdd(ReferenceCollection& collection, ModelElement
     collection.basicAdd(element);
 }
 
+void ModelElement::Impl::_basicAddWithProxy(ReferenceCollection& collection,
+                                            ModelElement const& element) {
+    collection.basicAddWithProxy(element);
+}
+
 void ModelElement::Impl::_basicRemove(ReferenceCollection& collection,
                                       ModelElement const& element) {
     collection.basicRemove(element);

@@ -100,6 +100,23 @@ KORM0_DEFINE_MESSAGE(NoBuilderForClass, "No builder is registered for class {0}.
 KORM0_DEFINE_MESSAGE(CannotUndoInTransaction,
                      "Model \"{0}\" cannot undo or redo while a transaction is open.");
 
+// Raised by model files (Model::open, Model::save). {0} is always the file's path.
+KORM0_DEFINE_MESSAGE(ModelFileNotAModel, "The file \"{0}\" is not a model file.");
+KORM0_DEFINE_MESSAGE(ModelFileTooNew,
+                     "The model file \"{0}\" has format version {1}; this program reads format "
+                     "versions up to {2}.");
+KORM0_DEFINE_MESSAGE(ModelFileCorrupt, "The model file \"{0}\" is damaged: {1}.");
+KORM0_DEFINE_MESSAGE(ModelFileUnknownPackage,
+                     "The model file \"{0}\" needs the meta-package {1}, which is not "
+                     "registered.");
+KORM0_DEFINE_MESSAGE(ModelFileUnknownClass,
+                     "The model file \"{0}\" holds elements of class {1}, which is not "
+                     "registered.");
+KORM0_DEFINE_MESSAGE(ModelFileCannotOpen, "The model file \"{0}\" cannot be opened: {1}.");
+KORM0_DEFINE_MESSAGE(ModelFileCannotWrite, "The model cannot be written to \"{0}\": {1}.");
+KORM0_DEFINE_MESSAGE(ModelHasNoFile,
+                     "Model \"{0}\" has not been saved to a file yet; give a path to save it.");
+
 #undef KORM0_DEFINE_MESSAGE
 
 }  // namespace korm0::messages

@@ -38,6 +38,12 @@ class KORM_ZERO_EXPORT Model {
     /// name (see OpenModels), which is how proxies into it are resolved from other models; a
     /// name already taken by an open model reports UniquenessConstraint.
     static Model create(std::u16string const& name = {});
+    /// The model of the model file at `path` (docs/model_files.md), registered as open under
+    /// the file's model name like create(name), with an empty undo history. A file already
+    /// open in this process gives the model already open. A missing file, a file that is not
+    /// a model file, is of a newer format or is damaged, or needs meta-packages or classes
+    /// that are not registered, reports a ModelFile* message and gives no model.
+    static Model open(std::string const& path);
 
     Model() noexcept = default;
     /// Takes a reference to `impl` (null gives an empty handle).
@@ -61,6 +67,16 @@ class KORM_ZERO_EXPORT Model {
     bool canRedo() const;
     /// The live element with that UUID, or an empty handle.
     ModelElement findElement(boost::uuids::uuid const& id) const;
+
+    /// Writes every element to the model file at `path` (created or replaced) in one
+    /// transaction of the file, and remembers the file for save(). A file that cannot be
+    /// written, a value that cannot be stored, an open transaction, or a file another model of
+    /// this process is open from report ModelFileCannotWrite; the file and the model are then
+    /// as they were.
+    void save(std::string const& path) const;
+    /// save(path) to the file the model was opened from or last saved to; a model without one
+    /// reports ModelHasNoFile.
+    void save() const;
 
   private:
     Impl* m_impl = nullptr;

@@ -180,6 +180,9 @@ class KORM_ZERO_EXPORT ModelElement::Impl : public ElementImpl {
     // Framework access to the basic (unchecked, unrecorded) operations of a collection.
     // Defined with the collections.
     static void _basicAdd(ReferenceCollection& collection, ModelElement const& element);
+    /// _basicAdd for an element that may be a proxy: collections that keep proxies apart put
+    /// it with their proxies.
+    static void _basicAddWithProxy(ReferenceCollection& collection, ModelElement const& element);
     static void _basicRemove(ReferenceCollection& collection, ModelElement const& element);
     static void _basicClear(ReferenceCollection& collection);
     static void _basicCopyValues(ReferenceCollection& target, ReferenceCollection const& source);

@@ -86,6 +86,8 @@ class KORM_ZERO_EXPORT Model::Impl {
     bool tryAddRef() const noexcept;
 
     std::u16string const& getName() const noexcept { return m_name; }
+    /// The canonical path of the model file it was opened from or last saved to, or "".
+    std::string const& getFilePath() const noexcept { return m_filePath; }
     boost::uuids::uuid const& getUuid() const noexcept { return m_uuid; }
 
     // ---- transactions -------------------------------------------------------------------
@@ -255,6 +257,7 @@ class KORM_ZERO_EXPORT Model::Impl {
 
     mutable std::atomic<std::int32_t> m_refCount{0};
     std::u16string m_name;
+    std::string m_filePath;
     boost::uuids::uuid m_uuid;
 
     // The UUID index is intrusive: each element record carries its own link, so indexing an

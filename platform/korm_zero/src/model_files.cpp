@@ -1,0 +1,101 @@
+// Model::open and Model::save, and the registry of models by file: what ties a model to its
+// model file. The file format and the generic writing and reading are in src/store.
+
+#include <filesystem>
+
+#include "korm/zero/messages.hpp"
+#include "korm/zero/model_impl.hpp"
+#include "models_by_key.hpp"
+#include "open_models.hpp"
+#include "store/model_image.hpp"
+
+namespace korm::zero {
+
+namespace {
+
+namespace messages = korm0::messages;
+
+detail::ModelsByKey<std::string>& files() {
+    static detail::ModelsByKey<std::string> instance;
+    return instance;
+}
+
+/// The key a file is known by: its absolute path without "." or "..", with the links of its
+/// existing part resolved, so that two spellings of one file give one model.
+std::string canonicalPath(std::string const& path, bool writing) {
+    std::error_code error;
+    std::filesystem::path const canonical = std::filesystem::weakly_canonical(path, error);
+    if (error || path.empty()) {
+        std::string const reason = path.empty() ? "the path is empty" : error.message();
+        if (writing) {
+            reportException(messages::ModelFileCannotWrite(path, reason));
+        }
+        reportException(messages::ModelFileCannotOpen(path, reason));
+    }
+    return canonical.string();
+}
+
+}  // namespace
+
+namespace detail {
+
+Model findModelFile(std::string const& path) {
+    return files().find(path);
+}
+
+void rememberModelFile(std::string const& path, Model::Impl* model) {
+    files().add(path, model, true);
+}
+
+void forgetModelFile(std::string const& path, Model::Impl const* model) noexcept {
+    files().remove(path, model);
+}
+
+}  // namespace detail
+
+Model Model::open(std::string const& path) {
+    std::string const key = canonicalPath(path, false);
+    if (Model already = detail::findModelFile(key)) {
+        return already;
+    }
+    store::ModelImage const image = store::openSqliteStore(path, store::OpenMode::READ)->read();
+    // Built unregistered: until it is complete nobody can find it, and a failure drops it.
+    Model model(new Impl(image.header.modelName));
+    store::loadImage(model, image, path);
+    if (!model->m_name.empty()) {
+        detail::registerOpenModel(model->m_name, model.getImpl());
+    }
+    // The record takes no reference; the model forgets its file when it goes away.
+    model->m_filePath = key;
+    detail::rememberModelFile(key, model.getImpl());
+    return model;
+}
+
+void Model::save(std::string const& path) const {
+    std::string const key = canonicalPath(path, true);
+    if (m_impl->isInTransaction()) {
+        reportException(
+            messages::ModelFileCannotWrite(path, std::string("the model has an open transaction")));
+    }
+    if (Model const other = detail::findModelFile(key); other && other != *this) {
+        reportException(messages::ModelFileCannotWrite(
+            path, std::string("another open model was opened from or saved to it")));
+    }
+    store::ModelImage const image = store::makeImage(*m_impl, path);
+    store::openSqliteStore(path, store::OpenMode::WRITE)->writeAll(image);
+    if (key != m_impl->m_filePath) {
+        std::string newPath = key;  // copied before anything is recorded
+        detail::rememberModelFile(key, m_impl);
+        detail::forgetModelFile(m_impl->m_filePath, m_impl);
+        m_impl->m_filePath.swap(newPath);
+    }
+}
+
+void Model::save() const {
+    if (m_impl->m_filePath.empty()) {
+        reportException(messages::ModelHasNoFile(m_impl->m_name));
+    }
+    save(m_impl->m_filePath);
+}
+
+}  // namespace korm::zero

@@ -1,0 +1,235 @@
+// loadImage: a stored image rebuilt in an empty model, generically through the meta model.
+
+#include <algorithm>
+#include <boost/uuid/nil_generator.hpp>
+#include <exception>
+#include <unordered_map>
+
+#include "element_values.hpp"
+#include "korm/zero/collections/reference_collection.hpp"
+#include "korm/zero/messages.hpp"
+#include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/meta/meta_registry.hpp"
+#include "korm/zero/model_impl.hpp"
+#include "korm/zero/proxy.hpp"
+#include "korm/zero/services/hashers.hpp"
+#include "korm/zero/uuid_text.hpp"
+#include "korm/zero/value_codec.hpp"
+#include "model_image.hpp"
+#include "tarsk/core/text.hpp"
+
+namespace korm::zero::store {
+
+namespace {
+
+namespace messages = korm0::messages;
+using tarsk::core::text::toUtf16;
+
+class ImageReader {
+  public:
+    ImageReader(Model model, std::string const& path)
+        : m_model(std::move(model)), m_path(path), m_registry(meta::MetaRegistry::getInstance()) {}
+
+    void checkPackages(StoredHeader const& header) const;
+    void createElements(std::vector<StoredElement> const& elements);
+    /// Single values first, then collection members: a keyed collection files a member under
+    /// its key, so the member's key must be set before it is added.
+    void applyValues(std::vector<StoredValue> const& values, bool members);
+    /// The containment the collections rebuilt must be the one stored with the elements.
+    void checkContainment(std::vector<StoredElement> const& elements) const;
+
+  private:
+    [[noreturn]] void corrupt(std::string const& what) const {
+        reportException(messages::ModelFileCorrupt(m_path, what));
+    }
+    std::u16string text16(std::string const& bytes) const;
+    meta::Class classOf(boost::uuids::uuid const& id) const;
+    meta::Property propertyOf(ModelElement::Impl const& element,
+                              boost::uuids::uuid const& id) const;
+    ModelElement::Impl& elementOf(boost::uuids::uuid const& id) const;
+    ModelElement referenceOf(StoredValue const& row, meta::Property const& property) const;
+    void applyValue(ModelElement::Impl& element, meta::Property const& property,
+                    StoredValue const& row);
+    void addMember(ModelElement::Impl& element, meta::Property const& property,
+                   StoredValue const& row);
+
+    Model m_model;
+    std::string const& m_path;
+    meta::MetaRegistry& m_registry;
+    std::unordered_map<boost::uuids::uuid, ModelElement::Impl*, services::hashers::KORM0Hasher>
+        m_elements;
+};
+
+void ImageReader::checkPackages(StoredHeader const& header) const {
+    for (auto const& uri : header.packageUris) {
+        if (m_registry.getRootPackage(uri).isEmpty()) {
+            reportException(messages::ModelFileUnknownPackage(m_path, uri));
+        }
+    }
+}
+
+std::u16string ImageReader::text16(std::string const& bytes) const {
+    try {
+        return toUtf16(bytes);
+    } catch (std::exception const&) {
+        corrupt("a proxy id is not well-formed UTF-8");
+    }
+}
+
+meta::Class ImageReader::classOf(boost::uuids::uuid const& id) const {
+    ModelElement const record = m_registry.getMetaModel().findElement(id);
+    if (meta::asClassImpl(record) == nullptr) {
+        reportException(messages::ModelFileUnknownClass(m_path, uuidText(id)));
+    }
+    return meta::Class(record.getImpl());
+}
+
+meta::Property ImageReader::propertyOf(ModelElement::Impl const& element,
+                                       boost::uuids::uuid const& id) const {
+    ModelElement const record = m_registry.getMetaModel().findElement(id);
+    auto const* property = dynamic_cast<meta::Property::Impl const*>(record.getImpl());
+    if (property == nullptr ||
+        !meta::asClassImpl(element.getMetaClass())->conformsTo(property->getOwningType())) {
+        corrupt("element " + uuidText(element.getUuid()) + " has no property " + uuidText(id));
+    }
+    return meta::Property(record.getImpl());
+}
+
+ModelElement::Impl& ImageReader::elementOf(boost::uuids::uuid const& id) const {
+    auto const it = m_elements.find(id);
+    if (it == m_elements.end()) {
+        corrupt("element " + uuidText(id) + " is referred to but not stored");
+    }
+    return *it->second;
+}
+
+void ImageReader::createElements(std::vector<StoredElement> const& elements) {
+    m_elements.reserve(elements.size());
+    for (auto const& row : elements) {
+        meta::Class const metaClass = classOf(row.classId);
+        auto builder = m_registry.createBuilder(metaClass, m_model);
+        if (!builder) {
+            reportException(messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
+        }
+        ModelElement const element = builder->createUnannounced(row.id);
+        if (element.isEmpty() || element->getUuid() != row.id) {
+            reportException(messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
+        }
+        element->notifyCreated();
+        m_elements.emplace(row.id, element.getImpl());
+    }
+}
+
+void ImageReader::applyValues(std::vector<StoredValue> const& values, bool members) {
+    for (auto const& row : values) {
+        ModelElement::Impl& element = elementOf(row.element);
+        meta::Property const property = propertyOf(element, row.property);
+        if (property.getPropertyImpl()->isMany() != members) {
+            continue;
+        }
+        if (members) {
+            addMember(element, property, row);
+        } else {
+            applyValue(element, property, row);
+        }
+    }
+}
+
+void ImageReader::checkContainment(std::vector<StoredElement> const& elements) const {
+    for (auto const& row : elements) {
+        ModelElement::Impl const& element = elementOf(row.id);
+        ModelElement::Impl const* container = element.basicContainer();
+        std::size_t const index = element.containmentIndex();
+        bool const same = container == nullptr
+                              ? row.container.is_nil()
+                              : container->getUuid() == row.container &&
+                                    (index == ModelElement::Impl::NO_INDEX
+                                         ? row.position < 0
+                                         : row.position == static_cast<std::int64_t>(index));
+        if (!same) {
+            corrupt("the stored container of element " + uuidText(row.id) +
+                    " is not the one its values give");
+        }
+    }
+}
+
+ModelElement ImageReader::referenceOf(StoredValue const& row,
+                                      meta::Property const& property) const {
+    if (row.kind == StoredValue::Kind::ELEMENT) {
+        if (row.data.size() != 16) {
+            corrupt("a reference is not a 16-byte UUID");
+        }
+        boost::uuids::uuid id = boost::uuids::nil_uuid();
+        std::copy(row.data.begin(), row.data.end(), id.begin());
+        return ModelElement(&elementOf(id));
+    }
+    // A proxy of its stored class when that class is known, else of the property's type.
+    boost::optional<std::u16string> modelName;
+    if (!row.proxyModel.empty()) {
+        modelName = text16(row.proxyModel);
+    }
+    ProxyId id(text16(row.data), text16(row.proxyClass), std::move(modelName));
+    meta::Class metaClass(property.getPropertyImpl()->getType().getImpl());
+    if (auto const classId = parseUuidText(row.proxyClass)) {
+        ModelElement const record = m_registry.getMetaModel().findElement(*classId);
+        if (meta::asClassImpl(record) != nullptr) {
+            metaClass = meta::Class(record.getImpl());
+        }
+    }
+    return createProxy(m_model, metaClass, std::move(id));
+}
+
+void ImageReader::applyValue(ModelElement::Impl& element, meta::Property const& property,
+                             StoredValue const& row) {
+    meta::Type const type = property.getPropertyImpl()->getType();
+    if (row.kind != StoredValue::Kind::BYTES) {
+        if (meta::asClassImpl(type) == nullptr) {
+            corrupt("a reference is stored for a property of primitive type");
+        }
+        element.setPropertyValue(property, makeElementValue(property, referenceOf(row, property)),
+                                 NO_PROXY_RESOLVE);
+        return;
+    }
+    auto const codec = ValueCodecRegistry::getInstance().getCodec(type);
+    if (!codec) {
+        corrupt("the values of property " + property.getPropertyImpl()->getName8() +
+                " have no codec in this program");
+    }
+    element.setPropertyValue(property, codec->decode(row.data, ValueMeta(property)),
+                             NO_PROXY_RESOLVE);
+}
+
+void ImageReader::addMember(ModelElement::Impl& element, meta::Property const& property,
+                            StoredValue const& row) {
+    if (row.kind == StoredValue::Kind::BYTES) {
+        corrupt("a value is stored as a member of collection " +
+                property.getPropertyImpl()->getName8());
+    }
+    Value const value = element.getPropertyValue(property, NO_PROXY_RESOLVE);
+    auto* collection = static_cast<ReferenceCollection*>(value.getPayload());
+    if (collection == nullptr || collection->getGenericInterface() == nullptr) {
+        corrupt("collection " + property.getPropertyImpl()->getName8() + " cannot be filled");
+    }
+    ModelElement const member = referenceOf(row, property);
+    if (member->isProxy()) {
+        ModelElement::Impl::_basicAddWithProxy(*collection, member);
+    } else {
+        collection->getGenericInterface()->genericAdd(member);
+    }
+}
+
+}  // namespace
+
+void loadImage(Model const& model, ModelImage const& image, std::string const& path) {
+    ImageReader reader(model, path);
+    reader.checkPackages(image.header);
+    // Non-undoable: opening is no undo step; a failure rolls everything back.
+    Transaction transaction = model->beginTransaction(true);
+    reader.createElements(image.elements);
+    reader.applyValues(image.values, false);
+    reader.applyValues(image.values, true);
+    reader.checkContainment(image.elements);
+    transaction.commit();
+}
+
+}  // namespace korm::zero::store

@@ -1,0 +1,167 @@
+// makeImage: a model's live elements as rows, generically through the meta model.
+
+#include <set>
+
+#include "element_values.hpp"
+#include "korm/zero/collections/reference_collection.hpp"
+#include "korm/zero/messages.hpp"
+#include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/model_impl.hpp"
+#include "korm/zero/value_codec.hpp"
+#include "model_image.hpp"
+#include "tarsk/core/text.hpp"
+
+namespace korm::zero::store {
+
+namespace {
+
+using tarsk::core::text::toUtf8;
+
+std::string uuidBytes(boost::uuids::uuid const& id) {
+    return std::string(reinterpret_cast<char const*>(id.data), id.size());
+}
+
+/// The URI of the root package `metaClass` lies in ("" outside any package).
+std::u16string rootUriOf(meta::Class const& metaClass) {
+    meta::Package package = metaClass.getClassImpl()->getOwningPackage();
+    while (!package.isEmpty()) {
+        meta::Package parent = package.getPackageImpl()->getParentPackage();
+        if (parent.isEmpty()) {
+            return package.getPackageImpl()->getUri();
+        }
+        package = std::move(parent);
+    }
+    return {};
+}
+
+/// A collection's members in the order that re-adding them rebuilds it: a multimap by
+/// ascending key and, per key, in filing order; any other collection in its own order.
+/// Proxies follow the resolved members.
+std::vector<ModelElement> membersInOrder(ReferenceCollection const& collection) {
+    auto* generic = collection.getGenericInterface();
+    if (generic == nullptr || !generic->isMultimapInterface()) {
+        return collection.getAllValuesAndProxies();
+    }
+    auto const& multimap = static_cast<GenericMultimapInterface const&>(*generic);
+    std::vector<ModelElement> members;
+    for (Value const& key : multimap.genericKeys()) {
+        for (ModelElement& member : multimap.genericGet(key)) {
+            members.push_back(std::move(member));
+        }
+    }
+    for (ModelElement& member : collection.getAllValuesAndProxies()) {
+        if (member->isProxy()) {
+            members.push_back(std::move(member));
+        }
+    }
+    return members;
+}
+
+class ImageWriter {
+  public:
+    explicit ImageWriter(std::string const& path) : m_path(path) {}
+
+    void addElement(ModelElement::Impl const& element);
+    ModelImage take(std::u16string const& modelName);
+
+  private:
+    void addProperty(ModelElement::Impl const& element, meta::Property const& property);
+    void addPrimitive(StoredValue row, meta::Property const& property, Value const& value);
+    void addReference(StoredValue row, ModelElement::Impl const& target);
+
+    std::string const& m_path;
+    ModelImage m_image;
+    std::set<std::u16string> m_uris;
+};
+
+void ImageWriter::addElement(ModelElement::Impl const& element) {
+    meta::Class const metaClass = element.getMetaClass();
+    if (std::u16string uri = rootUriOf(metaClass); !uri.empty()) {
+        m_uris.insert(std::move(uri));
+    }
+    StoredElement& row = m_image.elements.emplace_back();
+    row.id = element.getUuid();
+    row.classId = metaClass->getUuid();
+    ModelElement::Impl const* container = element.basicContainer();
+    row.container = container != nullptr ? container->getUuid() : boost::uuids::uuid{};
+    meta::Property const feature = element.containmentFeature();
+    row.feature = feature.isEmpty() ? boost::uuids::uuid{} : feature->getUuid();
+    std::size_t const position = element.containmentIndex();
+    row.position =
+        position == ModelElement::Impl::NO_INDEX ? -1 : static_cast<std::int64_t>(position);
+    for (std::size_t index = 1;; ++index) {
+        meta::Property const property = element.getPropertyByIndex(index);
+        if (property.isEmpty()) {
+            break;
+        }
+        addProperty(element, property);
+    }
+}
+
+void ImageWriter::addProperty(ModelElement::Impl const& element, meta::Property const& property) {
+    Value const value = element.getPropertyValue(property, NO_PROXY_RESOLVE);
+    StoredValue row;
+    row.element = element.getUuid();
+    row.property = property->getUuid();
+    meta::Property::Impl const* const record = property.getPropertyImpl();
+    if (record->isMany()) {
+        // A many-valued property's value refers to its collection.
+        if (auto const* collection = static_cast<ReferenceCollection const*>(value.getPayload())) {
+            for (ModelElement const& member : membersInOrder(*collection)) {
+                addReference(row, *member.getImpl());
+                ++row.position;
+            }
+        }
+    } else if (meta::asClassImpl(record->getType()) != nullptr) {
+        if (ModelElement::Impl const* target = heldElement(value)) {
+            addReference(row, *target);
+        }
+    } else if (value.hasData()) {
+        addPrimitive(row, property, value);
+    }
+}
+
+void ImageWriter::addPrimitive(StoredValue row, meta::Property const& property,
+                               Value const& value) {
+    meta::Type const type = property.getPropertyImpl()->getType();
+    auto const codec = ValueCodecRegistry::getInstance().getCodec(type);
+    if (!codec) {
+        reportException(korm0::messages::ModelFileCannotWrite(
+            m_path, "the values of property " + property.getPropertyImpl()->getName8() + " (type " +
+                        toUtf8(meta::qualifiedNameOf(type)) + ") have no codec"));
+    }
+    row.kind = StoredValue::Kind::BYTES;
+    row.data = codec->encode(value);
+    m_image.values.push_back(std::move(row));
+}
+
+void ImageWriter::addReference(StoredValue row, ModelElement::Impl const& target) {
+    if (ProxyId const* id = target.getProxyId()) {
+        row.kind = StoredValue::Kind::PROXY;
+        row.data = toUtf8(id->getElementId());
+        row.proxyClass = toUtf8(id->getClassId());
+        row.proxyModel = id->getModelName() ? toUtf8(*id->getModelName()) : std::string();
+    } else {
+        row.kind = StoredValue::Kind::ELEMENT;
+        row.data = uuidBytes(target.getUuid());
+    }
+    m_image.values.push_back(std::move(row));
+}
+
+ModelImage ImageWriter::take(std::u16string const& modelName) {
+    m_image.header.modelName = modelName;
+    m_image.header.packageUris.assign(m_uris.begin(), m_uris.end());
+    return std::move(m_image);
+}
+
+}  // namespace
+
+ModelImage makeImage(Model::Impl const& model, std::string const& path) {
+    ImageWriter writer(path);
+    for (ModelElement const& element : model.getElements()) {
+        writer.addElement(*element.getImpl());
+    }
+    return writer.take(model.getName());
+}
+
+}  // namespace korm::zero::store

@@ -1,0 +1,23 @@
+#pragma once
+
+// Between a model and its stored image: makeImage writes every live element and its property
+// values generically through the meta model; loadImage rebuilds them in an empty model. See
+// docs/model_files.md.
+
+#include <string>
+
+#include "korm/zero/model.hpp"
+#include "model_store.hpp"
+
+namespace korm::zero::store {
+
+/// The image of `model`'s live elements. `path` names the file in messages: a value of a
+/// primitive type without codec reports ModelFileCannotWrite.
+ModelImage makeImage(Model::Impl const& model, std::string const& path);
+
+/// Fills the empty `model` from `image` in one non-undoable transaction. Unknown packages and
+/// classes, and rows that do not fit the meta model, report framework errors naming `path`;
+/// the transaction then rolls back and the model stays empty.
+void loadImage(Model const& model, ModelImage const& image, std::string const& path);
+
+}  // namespace korm::zero::store

@@ -1,0 +1,75 @@
+#pragma once
+
+// The internal interface of model-file stores: a model travels between the framework and a
+// store as an image of plain rows (bytes and UUIDs, no handles), so a store needs neither
+// the meta model nor a model, and another store (a server's) can be added without touching
+// the framework's callers. See docs/model_files.md.
+
+#include <boost/uuid/uuid.hpp>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korm::zero::store {
+
+/// The format version this program writes, and the newest it reads.
+inline constexpr std::int64_t FORMAT_VERSION = 1;
+
+struct StoredHeader {
+    std::int64_t formatVersion = FORMAT_VERSION;
+    std::u16string modelName;
+    /// The URIs of the root meta-packages of the classes of the stored elements.
+    std::vector<std::u16string> packageUris;
+};
+
+struct StoredElement {
+    boost::uuids::uuid id;
+    boost::uuids::uuid classId;
+    /// The nil UUID for an element without container (then feature is nil, position -1).
+    boost::uuids::uuid container;
+    boost::uuids::uuid feature;
+    std::int64_t position = -1;
+};
+
+/// One single value or one member of a collection.
+struct StoredValue {
+    enum class Kind : std::int64_t { BYTES = 0, ELEMENT = 1, PROXY = 2 };
+
+    boost::uuids::uuid element;
+    boost::uuids::uuid property;
+    /// 0 for a single value; the member's place in its collection's order.
+    std::int64_t position = 0;
+    Kind kind = Kind::BYTES;
+    /// BYTES: the codec's bytes; ELEMENT: the target's 16 bytes; PROXY: its element id (UTF-8).
+    std::string data;
+    /// PROXY only: the proxy's class id and model name (UTF-8).
+    std::string proxyClass;
+    std::string proxyModel;
+};
+
+struct ModelImage {
+    StoredHeader header;
+    std::vector<StoredElement> elements;
+    /// Sorted by element, property and position when read from a store.
+    std::vector<StoredValue> values;
+};
+
+/// A model file. Errors are framework messages naming the file.
+class ModelStore {
+  public:
+    virtual ~ModelStore() = default;
+    /// The whole content.
+    virtual ModelImage read() = 0;
+    /// Replaces the whole content with `image`, in one transaction: on failure the file holds
+    /// what it held before.
+    virtual void writeAll(ModelImage const& image) = 0;
+};
+
+enum class OpenMode { READ, WRITE };
+
+/// The SQLite store of the file at `path`. READ requires an existing model file; WRITE
+/// creates the file when it is missing.
+std::unique_ptr<ModelStore> openSqliteStore(std::string const& path, OpenMode mode);
+
+}  // namespace korm::zero::store

@@ -1,0 +1,81 @@
+#pragma once
+
+// A thin RAII layer over the SQLite C interface for the model-file store: a connection, a
+// prepared statement, and the mapping of SQLite's result codes to framework messages that
+// name the file.
+
+#include <sqlite3.h>
+
+#include <boost/uuid/uuid.hpp>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korm::zero::store {
+
+/// What a failing call was doing: it decides the message when the code itself does not.
+enum class Activity { OPENING, READING, WRITING };
+
+class SqliteConnection {
+  public:
+    /// Opens `path` read-only, or read-write (creating the file) when `writable`.
+    SqliteConnection(std::string path, bool writable);
+    SqliteConnection(SqliteConnection const&) = delete;
+    SqliteConnection& operator=(SqliteConnection const&) = delete;
+    ~SqliteConnection();
+
+    sqlite3* handle() const noexcept { return m_db; }
+    std::string const& path() const noexcept { return m_path; }
+    /// Runs statements without results.
+    void execute(char const* sql, Activity activity);
+    /// The integer result of a one-value query (a pragma).
+    std::int64_t queryInteger(char const* sql, Activity activity);
+    /// Reports the framework message for SQLite result `code` of this connection.
+    [[noreturn]] void fail(int code, Activity activity) const;
+    /// Reports ModelFileCorrupt with `what`.
+    [[noreturn]] void corrupt(std::string const& what) const;
+
+  private:
+    std::string m_path;
+    sqlite3* m_db = nullptr;
+};
+
+class SqliteStatement {
+  public:
+    SqliteStatement(SqliteConnection& connection, char const* sql, Activity activity);
+    SqliteStatement(SqliteStatement const&) = delete;
+    SqliteStatement& operator=(SqliteStatement const&) = delete;
+    ~SqliteStatement();
+
+    // Binding, 1-based. Blobs and texts are copied by SQLite.
+    void bindInteger(int index, std::int64_t value);
+    void bindBlob(int index, std::string_view bytes);
+    void bindUuid(int index, boost::uuids::uuid const& id);
+    /// Binds NULL for the nil UUID.
+    void bindOptionalUuid(int index, boost::uuids::uuid const& id);
+    void bindText(int index, std::string_view text);
+    void bindNull(int index);
+
+    /// Advances: true while a row is available.
+    bool step();
+    /// Runs a statement without results, then resets it for the next bindings.
+    void run();
+
+    // Reading the current row's columns, 0-based.
+    std::int64_t integerAt(int column) const;
+    std::string bytesAt(int column) const;
+    bool isNullAt(int column) const;
+    /// A 16-byte blob; any other length reports ModelFileCorrupt naming `what`.
+    boost::uuids::uuid uuidAt(int column, char const* what) const;
+    /// The nil UUID for NULL; otherwise as uuidAt.
+    boost::uuids::uuid optionalUuidAt(int column, char const* what) const;
+
+  private:
+    void check(int code) const;
+
+    SqliteConnection& m_connection;
+    sqlite3_stmt* m_statement = nullptr;
+    Activity m_activity;
+};
+
+}  // namespace korm::zero::store

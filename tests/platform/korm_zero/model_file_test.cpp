@@ -1,0 +1,254 @@
+// Model files: a model of the test package saved and opened again, the model's tie to its
+// file, and files that are refused.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "korm/zero/uuid_text.hpp"
+#include "korm/zero/value_codec.hpp"
+#include "sample.hpp"
+
+namespace korm::zero::test {
+namespace {
+
+namespace fs = std::filesystem;
+namespace messages = korm0::messages;
+using boost::uuids::uuid;
+using tarsk::core::except::Exception;
+
+uuid id(std::uint8_t n) {
+    uuid value = boost::uuids::nil_uuid();
+    value.data[15] = n;
+    return value;
+}
+
+/// The test's UUID values (sample.hpp) as their 16 bytes.
+class TestUuidCodec : public ValueCodec {
+  public:
+    std::string encode(Value const& value) const override {
+        uuid const v = value.getValue<uuid>();
+        return std::string(reinterpret_cast<char const*>(v.data), v.size());
+    }
+    Value decode(std::string_view bytes, ValueMeta const& meta) const override {
+        uuid v = boost::uuids::nil_uuid();
+        if (bytes.size() != v.size()) {
+            reportException(messages::InvalidValue("stored UUID", "<bytes>", "a UUID is 16 bytes"));
+        }
+        std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(v.data));
+        return uuidValue(v, meta);
+    }
+};
+
+/// Every live element by UUID: class, container and position, label or toys in order.
+std::string textOf(Model const& model) {
+    std::vector<ModelElement> elements = model->getElements();
+    std::sort(elements.begin(), elements.end(),
+              [](auto const& a, auto const& b) { return a->getUuid() < b->getUuid(); });
+    std::string out;
+    for (auto const& element : elements) {
+        auto const* container = element->basicContainer();
+        out += uuidText(element->getUuid()) + " " +
+               element->getMetaClass().getClassImpl()->getQualifiedName8() + " in " +
+               (container != nullptr ? uuidText(container->getUuid()) : "-") + "#" +
+               std::to_string(static_cast<long long>(element->containmentIndex()));
+        if (auto const* item = dynamic_cast<Item const*>(element.getImpl())) {
+            out += " label " + uuidText(item->getLabel());
+        } else if (auto* holder = dynamic_cast<Holder*>(element.getImpl())) {
+            out += " toys";
+            for (auto const& toy : holder->toys().items()) {
+                out += " " + uuidText(toy->getUuid());
+            }
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+/// A holder with three toys in a chosen order, an empty holder and a loose item.
+Model makeSample(std::u16string const& name) {
+    Model model = Model::create(name);
+    Transaction transaction = model.beginTransaction();
+    ModelElement const holder = Holder::create(model);
+    for (std::uint8_t label : {7, 3, 5}) {
+        static_cast<Holder*>(holder.getImpl())->toys().add(Item::create(model, id(label)));
+    }
+    Holder::create(model);
+    Item::create(model, id(9));
+    transaction.commit();
+    return model;
+}
+
+Holder* fullHolder(Model const& model) {
+    for (auto const& element : model->getElements()) {
+        auto* holder = dynamic_cast<Holder*>(element.getImpl());
+        if (holder != nullptr && !holder->toys().items().empty()) {
+            return holder;
+        }
+    }
+    return nullptr;
+}
+
+/// The message id an action reports, or "" when it reports nothing.
+std::string errorOf(std::function<void()> const& action) {
+    try {
+        action();
+    } catch (std::exception const& e) {
+        std::string const what = e.what();
+        return what.substr(0, what.find(':', std::string("korm0:messages:").size()));
+    }
+    return "";
+}
+
+class ModelFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        package = &holderPackage();
+        registry().registerRootPackage(package->package);
+        registry().registerType(package->dog, nullptr,
+                                [](Model const& m) -> std::unique_ptr<ModelElement::Builder> {
+                                    return std::make_unique<HolderBuilder>(m);
+                                });
+        ValueCodecRegistry::getInstance().registerCodec(registry().getType(u"UUID"),
+                                                        std::make_shared<TestUuidCodec>());
+        dir = fs::temp_directory_path() /
+              ("model-file-test-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+
+    void TearDown() override {
+        registry().registerType(package->dog, nullptr, nullptr);
+        registry().unregisterRootPackage(package->package.getPackageImpl()->getUri());
+        ValueCodecRegistry::getInstance().registerCodec(registry().getType(u"UUID"), nullptr);
+        fs::remove_all(dir);
+    }
+
+    std::string file(char const* name) const { return (dir / name).string(); }
+
+    /// Runs `sql` on the file at `path` with SQLite directly.
+    static void alter(std::string const& path, char const* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+
+    SamplePackage const* package = nullptr;
+    fs::path dir;
+};
+
+TEST_F(ModelFileTest, OpeningRebuildsElementsContainmentOrderAndValuesWithoutHistory) {
+    std::string const path = file("zoo.model");
+    std::string before;
+    {
+        Model model = makeSample(u"mf-zoo");
+        before = textOf(model);
+        model.save(path);
+        EXPECT_EQ(model->getFilePath(), fs::weakly_canonical(path).string());
+    }
+    EXPECT_FALSE(OpenModels::find(u"mf-zoo")) << "closed before opening";
+
+    Model const opened = Model::open(path);
+    EXPECT_EQ(textOf(opened), before);
+    EXPECT_EQ(opened->getName(), u"mf-zoo");
+    EXPECT_EQ(OpenModels::find(u"mf-zoo"), opened);
+    EXPECT_FALSE(opened.canUndo()) << "opening is no undo step";
+    EXPECT_EQ(Model::open(path), opened);
+    EXPECT_EQ(Model::open((dir / "." / "zoo.model").string()), opened) << "one file, one model";
+
+    // Edits undo back to the opened state, not past it.
+    Holder* holder = fullHolder(opened);
+    ASSERT_NE(holder, nullptr);
+    holder->toys().remove(holder->toys().items().front());
+    opened.undo();
+    EXPECT_EQ(textOf(opened), before);
+    EXPECT_FALSE(opened.canUndo());
+}
+
+TEST_F(ModelFileTest, SaveRemembersItsFileAndAFailedSaveChangesNothing) {
+    std::string const path = file("kept.model");
+    Model model = makeSample(u"mf-kept");
+    EXPECT_EQ(errorOf([&] { model.save(); }), "korm0:messages:ModelHasNoFile");
+    model.save(path);
+
+    Holder* holder = fullHolder(model);
+    holder->toys().add(Item::create(model, id(1)));
+    model.save();
+    std::string const after = textOf(model);
+
+    // Unwritable paths, the file of another open model and an open transaction are refused.
+    EXPECT_EQ(errorOf([&] { model.save((dir / "no-dir" / "x.model").string()); }),
+              "korm0:messages:ModelFileCannotWrite");
+    Model const other = makeSample(u"mf-other");
+    other.save(file("other.model"));
+    EXPECT_EQ(errorOf([&] { model.save(file("other.model")); }),
+              "korm0:messages:ModelFileCannotWrite");
+    {
+        Transaction open = model.beginTransaction();
+        EXPECT_EQ(errorOf([&] { model.save(); }), "korm0:messages:ModelFileCannotWrite");
+    }
+    EXPECT_EQ(model->getFilePath(), fs::weakly_canonical(path).string());
+    EXPECT_EQ(textOf(model), after);
+
+    model = Model();
+    EXPECT_EQ(textOf(Model::open(path)), after);
+}
+
+TEST_F(ModelFileTest, RefusedFilesReportWhyAndLeaveNoModel) {
+    std::string const good = file("good.model");
+    makeSample(u"mf-refused").save(good);
+
+    struct Case {
+        char const* what;
+        std::function<void(std::string const&)> spoil;
+        char const* error;
+    };
+    auto const sql = [](char const* statement) {
+        return [statement](std::string const& path) { alter(path, statement); };
+    };
+    std::vector<Case> const cases = {
+        {"text", [](std::string const& p) { std::ofstream(p) << "not a database at all"; },
+         "ModelFileNotAModel"},
+        {"other database", sql("DROP TABLE slots; PRAGMA application_id = 7;"),
+         "ModelFileNotAModel"},
+        {"newer", sql("PRAGMA user_version = 2;"), "ModelFileTooNew"},
+        {"short id",
+         sql("UPDATE elements SET class = x'01' WHERE id = (SELECT min(id) FROM elements);"),
+         "ModelFileCorrupt"},
+        {"dangling reference",
+         sql("DELETE FROM elements WHERE id = (SELECT data FROM slots WHERE kind = 1 LIMIT 1);"),
+         "ModelFileCorrupt"},
+        {"no model name", sql("DELETE FROM header;"), "ModelFileCorrupt"},
+        {"moved element",
+         sql("UPDATE elements SET container = NULL, feature = NULL, position = NULL WHERE id = "
+             "(SELECT data FROM slots WHERE kind = 1 LIMIT 1);"),
+         "ModelFileCorrupt"},
+        {"unknown package", sql("UPDATE packages SET uri = 'test:/gone';"),
+         "ModelFileUnknownPackage"},
+        {"unknown class",
+         sql("UPDATE elements SET class = zeroblob(16) WHERE id = (SELECT min(id) FROM "
+             "elements);"),
+         "ModelFileUnknownClass"},
+        {"missing", [](std::string const& p) { fs::remove(p); }, "ModelFileCannotOpen"},
+    };
+    for (auto const& c : cases) {
+        std::string const path = file(c.what);
+        fs::copy_file(good, path);
+        c.spoil(path);
+        EXPECT_EQ(errorOf([&] { Model::open(path); }), std::string("korm0:messages:") + c.error)
+            << c.what;
+        EXPECT_FALSE(OpenModels::find(u"mf-refused")) << c.what;
+    }
+    // The good file still opens after all that.
+    EXPECT_EQ(Model::open(good)->getElementCount(), 6U);
+}
+
+}  // namespace
+}  // namespace korm::zero::test
