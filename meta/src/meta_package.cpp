@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "arvex/utilities/collections/typed_values.hpp"
 #include "arvex/utilities/meta/package_table.hpp"
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
@@ -192,6 +193,8 @@ void MetaPackageArvex_utilities::weave_arvex_utilities(
     for (table::ClassEntry const& type : table::CLASSES) {
         weaveClass(*registry, type);
     }
+    // The package's primitive properties (UUID, Boolean) are stored through these codecs.
+    registerValueCodecs();
 }
 
 kmeta::Type MetaPackageArvex_utilities::typeOf(kmeta::MetaRegistry& registry,

@@ -61,6 +61,11 @@ template <>
 ARVEX_UTILITIES_EXPORT korm::zero::Value makeValue<UUIDVector>(UUIDVector const& object,
                                                                korm::zero::meta::Type type);
 
+/// Registers with the framework's ValueCodecRegistry how the primitive values this library
+/// carries are stored in model files: a UUID as its 16 bytes, a Boolean as one byte (0 or 1).
+/// Called by the meta-package build; registering again replaces the codecs.
+ARVEX_UTILITIES_EXPORT void registerValueCodecs();
+
 namespace detail {
 
 /// One step of the 64-bit hash combination used for sequences of hashes:
