@@ -59,6 +59,7 @@ TEST(ModelFileTest, MapsKeepTheirPairsFilingOrderInnerMapsAndProxies) {
         model.save(path);
     }
 
+    ASSERT_NE(before.find("proxy("), std::string::npos) << "the dump shows the proxy entry";
     kz::Model const opened = kz::Model::open(path);
     EXPECT_EQ(contentsOf(opened), before);
     EXPECT_FALSE(opened.canUndo());
