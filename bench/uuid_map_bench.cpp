@@ -59,13 +59,7 @@ void insertArvex(benchmark::State& state) {
         auto filled = std::make_unique<FilledMap>(std::vector<uuid>());
         std::int64_t const before = arvex::bench::liveBytes();
         state.ResumeTiming();
-        {
-            Transaction transaction = filled->model->beginTransaction(false);
-            for (auto const& key : keys) {
-                filled->map->insertPair(key, valueOf(key));
-            }
-            transaction.commit();
-        }
+        filled->insertAll(keys);
         state.PauseTiming();
         filled->model->clearUndoHistory();
         liveBytes = static_cast<double>(arvex::bench::liveBytes() - before);

@@ -23,12 +23,18 @@ struct FilledMap {
 
     /// The map holds (key, valueOf(key)) for each of `keys`.
     explicit FilledMap(std::vector<boost::uuids::uuid> const& keys) {
+        insertAll(keys);
+        model->clearUndoHistory();
+    }
+
+    /// Inserts (key, valueOf(key)) for each of `keys` in one transaction: the bulk insert
+    /// that other figures are measured against.
+    void insertAll(std::vector<boost::uuids::uuid> const& keys) {
         korm::zero::Transaction transaction = model->beginTransaction(false);
         for (auto const& key : keys) {
             map->insertPair(key, valueOf(key));
         }
         transaction.commit();
-        model->clearUndoHistory();
     }
 };
 
