@@ -1,6 +1,8 @@
 // makeImage: a model's live elements as rows, generically through the meta model.
 
+#include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "element_values.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
@@ -60,11 +62,17 @@ std::vector<ModelElement> membersInOrder(ReferenceCollection const& collection) 
 class ImageWriter {
   public:
     explicit ImageWriter(std::string const& path) : m_path(path) {}
+    /// Makes room for the rows of `elements` at once: growing the rows one by one moves a
+    /// large model's values again and again.
+    void reserve(std::vector<ModelElement> const& elements);
 
     void addElement(ModelElement::Impl const& element);
     ModelImage take(std::u16string const& modelName);
 
   private:
+    /// The properties of `element`'s class, ordered by UUID as the values' key orders them.
+    std::vector<meta::Property> const& propertiesOf(ModelElement::Impl const& element,
+                                                    meta::Class const& metaClass);
     void addProperty(ModelElement::Impl const& element, meta::Property const& property);
     void addPrimitive(StoredValue row, meta::Property const& property, Value const& value);
     void addReference(StoredValue row, ModelElement::Impl const& target);
@@ -72,7 +80,47 @@ class ImageWriter {
     std::string const& m_path;
     ModelImage m_image;
     std::set<std::u16string> m_uris;
+    std::unordered_map<ModelElement::Impl const*, std::vector<meta::Property>> m_properties;
 };
+
+std::vector<meta::Property> const& ImageWriter::propertiesOf(ModelElement::Impl const& element,
+                                                             meta::Class const& metaClass) {
+    auto [it, added] = m_properties.try_emplace(metaClass.getImpl());
+    if (added) {
+        for (std::size_t index = 1;; ++index) {
+            meta::Property property = element.getPropertyByIndex(index);
+            if (property.isEmpty()) {
+                break;
+            }
+            it->second.push_back(std::move(property));
+        }
+        std::sort(it->second.begin(), it->second.end(),
+                  [](meta::Property const& a, meta::Property const& b) {
+                      return a->getUuid() < b->getUuid();
+                  });
+    }
+    return it->second;
+}
+
+void ImageWriter::reserve(std::vector<ModelElement> const& elements) {
+    std::size_t rows = 0;
+    for (ModelElement const& handle : elements) {
+        ModelElement::Impl const& element = *handle.getImpl();
+        for (meta::Property const& property : propertiesOf(element, element.getMetaClass())) {
+            if (!property.getPropertyImpl()->isMany()) {
+                ++rows;  // at most one row
+                continue;
+            }
+            Value const value = element.getPropertyValue(property, NO_PROXY_RESOLVE);
+            auto const* collection = static_cast<ReferenceCollection const*>(value.getPayload());
+            if (collection != nullptr && collection->getGenericInterface() != nullptr) {
+                rows += collection->getGenericInterface()->genericSize();
+            }
+        }
+    }
+    m_image.elements.reserve(elements.size());
+    m_image.values.reserve(rows);
+}
 
 void ImageWriter::addElement(ModelElement::Impl const& element) {
     meta::Class const metaClass = element.getMetaClass();
@@ -89,11 +137,7 @@ void ImageWriter::addElement(ModelElement::Impl const& element) {
     std::size_t const position = element.containmentIndex();
     row.position =
         position == ModelElement::Impl::NO_INDEX ? -1 : static_cast<std::int64_t>(position);
-    for (std::size_t index = 1;; ++index) {
-        meta::Property const property = element.getPropertyByIndex(index);
-        if (property.isEmpty()) {
-            break;
-        }
+    for (meta::Property const& property : propertiesOf(element, metaClass)) {
         addProperty(element, property);
     }
 }
@@ -157,8 +201,16 @@ ModelImage ImageWriter::take(std::u16string const& modelName) {
 }  // namespace
 
 ModelImage makeImage(Model::Impl const& model, std::string const& path) {
+    // The rows come in the order of the tables' keys (element UUID, then property UUID, then
+    // position): the store then appends to its B-trees instead of inserting all over them,
+    // which, once the file outgrows SQLite's page cache, reads and spills pages again and again.
+    std::vector<ModelElement> elements = model.getElements();
+    std::sort(elements.begin(), elements.end(), [](ModelElement const& a, ModelElement const& b) {
+        return a->getUuid() < b->getUuid();
+    });
     ImageWriter writer(path);
-    for (ModelElement const& element : model.getElements()) {
+    writer.reserve(elements);
+    for (ModelElement const& element : elements) {
         writer.addElement(*element.getImpl());
     }
     return writer.take(model.getName());
