@@ -34,11 +34,19 @@ class ImageReader {
     void createElements(std::vector<StoredElement> const& elements);
     /// Single values first, then collection members: a keyed collection files a member under
     /// its key, so the member's key must be set before it is added.
-    void applyValues(std::vector<StoredValue> const& values, bool members);
+    void applyValues(std::vector<StoredValue> const& values);
     /// The containment the collections rebuilt must be the one stored with the elements.
     void checkContainment(std::vector<StoredElement> const& elements) const;
 
   private:
+    /// The element and property a row sets.
+    struct Target {
+        boost::uuids::uuid elementId{};
+        boost::uuids::uuid propertyId{};
+        ModelElement::Impl* element = nullptr;
+        meta::Property property;
+    };
+
     [[noreturn]] void corrupt(std::string const& what) const {
         reportException(messages::ModelFileCorrupt(m_path, what));
     }
@@ -47,6 +55,9 @@ class ImageReader {
     meta::Property propertyOf(ModelElement::Impl const& element,
                               boost::uuids::uuid const& id) const;
     ModelElement::Impl& elementOf(boost::uuids::uuid const& id) const;
+    /// Rows come sorted by element and property, so the previous row's target is kept and
+    /// looked up again only for a row that names another element or property.
+    Target const& targetOf(StoredValue const& row);
     ModelElement referenceOf(StoredValue const& row, meta::Property const& property) const;
     void applyValue(ModelElement::Impl& element, meta::Property const& property,
                     StoredValue const& row);
@@ -58,6 +69,7 @@ class ImageReader {
     meta::MetaRegistry& m_registry;
     std::unordered_map<boost::uuids::uuid, ModelElement::Impl*, services::hashers::KORM0Hasher>
         m_elements;
+    Target m_target;
 };
 
 void ImageReader::checkPackages(StoredHeader const& header) const {
@@ -120,18 +132,32 @@ void ImageReader::createElements(std::vector<StoredElement> const& elements) {
     }
 }
 
-void ImageReader::applyValues(std::vector<StoredValue> const& values, bool members) {
+ImageReader::Target const& ImageReader::targetOf(StoredValue const& row) {
+    bool const sameElement = m_target.element != nullptr && m_target.elementId == row.element;
+    if (!sameElement) {
+        m_target.element = &elementOf(row.element);
+        m_target.elementId = row.element;
+    }
+    if (!sameElement || m_target.propertyId != row.property) {
+        m_target.property = propertyOf(*m_target.element, row.property);
+        m_target.propertyId = row.property;
+    }
+    return m_target;
+}
+
+void ImageReader::applyValues(std::vector<StoredValue> const& values) {
+    std::vector<StoredValue const*> members;
     for (auto const& row : values) {
-        ModelElement::Impl& element = elementOf(row.element);
-        meta::Property const property = propertyOf(element, row.property);
-        if (property.getPropertyImpl()->isMany() != members) {
-            continue;
-        }
-        if (members) {
-            addMember(element, property, row);
+        Target const& target = targetOf(row);
+        if (target.property.getPropertyImpl()->isMany()) {
+            members.push_back(&row);
         } else {
-            applyValue(element, property, row);
+            applyValue(*target.element, target.property, row);
         }
+    }
+    for (StoredValue const* row : members) {
+        Target const& target = targetOf(*row);
+        addMember(*target.element, target.property, *row);
     }
 }
 
@@ -226,8 +252,7 @@ void loadImage(Model const& model, ModelImage const& image, std::string const& p
     // Non-undoable: opening is no undo step; a failure rolls everything back.
     Transaction transaction = model->beginTransaction(true);
     reader.createElements(image.elements);
-    reader.applyValues(image.values, false);
-    reader.applyValues(image.values, true);
+    reader.applyValues(image.values);
     reader.checkContainment(image.elements);
     transaction.commit();
 }
