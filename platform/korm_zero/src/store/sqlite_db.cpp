@@ -68,6 +68,7 @@ void SqliteConnection::corrupt(std::string const& what) const {
 SqliteStatement::SqliteStatement(SqliteConnection& connection, char const* sql, Activity activity)
     : m_connection(connection), m_activity(activity) {
     check(sqlite3_prepare_v2(connection.handle(), sql, -1, &m_statement, nullptr));
+    m_bound.resize(static_cast<std::size_t>(sqlite3_bind_parameter_count(m_statement)) + 1);
 }
 
 SqliteStatement::~SqliteStatement() {
@@ -84,16 +85,23 @@ void SqliteStatement::bindInteger(int index, std::int64_t value) {
     check(sqlite3_bind_int64(m_statement, index, value));
 }
 
+std::string const& SqliteStatement::keep(int index, std::string_view bytes) {
+    if (index < 1 || static_cast<std::size_t>(index) >= m_bound.size()) {
+        // SQLite refuses the index as well, and its refusal sets the message reported.
+        check(sqlite3_bind_null(m_statement, index));
+        m_connection.fail(SQLITE_RANGE, m_activity);
+    }
+    return m_bound[static_cast<std::size_t>(index)].assign(bytes);
+}
+
 void SqliteStatement::bindBlob(int index, std::string_view bytes) {
-    // A zero-length blob still needs a non-null pointer, or SQLite binds NULL.
-    static char const empty = 0;
-    check(sqlite3_bind_blob64(m_statement, index, bytes.empty() ? &empty : bytes.data(),
-                              bytes.size(), SQLITE_TRANSIENT));
+    // A kept string's data is never null, so a zero-length blob stays a blob, not NULL.
+    std::string const& kept = keep(index, bytes);
+    check(sqlite3_bind_blob64(m_statement, index, kept.data(), kept.size(), SQLITE_STATIC));
 }
 
 void SqliteStatement::bindUuid(int index, boost::uuids::uuid const& id) {
-    check(sqlite3_bind_blob(m_statement, index, id.data, static_cast<int>(id.size()),
-                            SQLITE_TRANSIENT));
+    bindBlob(index, std::string_view(reinterpret_cast<char const*>(id.data), id.size()));
 }
 
 void SqliteStatement::bindOptionalUuid(int index, boost::uuids::uuid const& id) {
@@ -105,7 +113,8 @@ void SqliteStatement::bindOptionalUuid(int index, boost::uuids::uuid const& id) 
 }
 
 void SqliteStatement::bindText(int index, std::string_view text) {
-    check(sqlite3_bind_text64(m_statement, index, text.data(), text.size(), SQLITE_TRANSIENT,
+    std::string const& kept = keep(index, text);
+    check(sqlite3_bind_text64(m_statement, index, kept.data(), kept.size(), SQLITE_STATIC,
                               SQLITE_UTF8));
 }
 
