@@ -71,6 +71,7 @@ class ImageWriter {
 
   private:
     /// The properties of `element`'s class, ordered by UUID as the values' key orders them.
+    /// The first element of a class also records the class's root package.
     std::vector<meta::Property> const& propertiesOf(ModelElement::Impl const& element,
                                                     meta::Class const& metaClass);
     void addProperty(ModelElement::Impl const& element, meta::Property const& property);
@@ -87,6 +88,9 @@ std::vector<meta::Property> const& ImageWriter::propertiesOf(ModelElement::Impl 
                                                              meta::Class const& metaClass) {
     auto [it, added] = m_properties.try_emplace(metaClass.getImpl());
     if (added) {
+        if (std::u16string uri = rootUriOf(metaClass); !uri.empty()) {
+            m_uris.insert(std::move(uri));
+        }
         for (std::size_t index = 1;; ++index) {
             meta::Property property = element.getPropertyByIndex(index);
             if (property.isEmpty()) {
@@ -124,9 +128,6 @@ void ImageWriter::reserve(std::vector<ModelElement> const& elements) {
 
 void ImageWriter::addElement(ModelElement::Impl const& element) {
     meta::Class const metaClass = element.getMetaClass();
-    if (std::u16string uri = rootUriOf(metaClass); !uri.empty()) {
-        m_uris.insert(std::move(uri));
-    }
     StoredElement& row = m_image.elements.emplace_back();
     row.id = element.getUuid();
     row.classId = metaClass->getUuid();
