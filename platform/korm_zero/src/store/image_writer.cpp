@@ -160,6 +160,7 @@ void ImageWriter::addProperty(ModelElement::Impl const& element, meta::Property 
         // A many-valued property's value refers to its collection.
         if (auto const* collection = static_cast<ReferenceCollection const*>(value.getPayload())) {
             bool const inMemberRows = isStoredInMemberRows(*record, *collection);
+            row.member = true;
             for (ModelElement const& member :
                  inMemberRows ? collection->getProxies() : membersInOrder(*collection)) {
                 addReference(row, *member.getImpl());
@@ -211,9 +212,8 @@ ModelImage ImageWriter::take(std::u16string const& modelName) {
 }  // namespace
 
 ModelImage makeImage(Model::Impl const& model, std::string const& path) {
-    // The rows come in the order of the tables' keys (element UUID, then property UUID, then
-    // position): the store then appends to its B-trees instead of inserting all over them,
-    // which, once the file outgrows SQLite's page cache, reads and spills pages again and again.
+    // In UUID order: the file's tables are keyed by UUID, and rows that arrive in key order
+    // append to full pages instead of splitting half-full ones all over the tree.
     std::vector<ModelElement> elements = model.getElements();
     std::sort(elements.begin(), elements.end(), [](ModelElement const& a, ModelElement const& b) {
         return a->getUuid() < b->getUuid();
