@@ -1,0 +1,55 @@
+"""Model files through Python: the framework's open and save, reached through the generic
+class layer (open is a static method of korm.zero.Model)."""
+
+import inspect
+
+import pytest
+
+import zolmar
+from conftest import K1, K2, V1, V2
+
+
+def test_a_map_survives_a_round_trip_through_a_file(arvex, korm, tmp_path, no_leaks):
+    path = str(tmp_path / "parts.model")
+    model = korm.Model("py-parts")
+    umap = arvex.UUIDMap(model)
+    umap.insertPair(K1, V1)
+    model.save(path)
+    assert korm.Model.open(path) is model, "an open model's file gives that model"
+    umap.insertPair(K2, V2)
+    model.save()  # to the file it was saved to
+    map_id = umap.UUID
+    del model, umap  # the last reference: the model is closed
+
+    opened = korm.Model.open(path)
+    assert opened.Name == "py-parts"
+    assert not opened.canUndo(), "opening is no undo step"
+    reopened = opened.findElement(map_id)
+    assert isinstance(reopened, arvex.UUIDMap)
+    assert {entry.Key: entry.Value for entry in reopened.Pairs} == {K1: V1, K2: V2}
+    reopened.erasePairForKey(K1)
+    opened.undo()
+    assert reopened.findValueForKey(K1) == V1
+
+
+def test_refused_files_raise_the_frameworks_message(korm, model, tmp_path):
+    notes = tmp_path / "notes.model"
+    notes.write_text("not a model file")
+    with pytest.raises(zolmar.Error) as caught:
+        korm.Model.open(str(notes))
+    assert caught.value.identifier == "korm0:messages:ModelFileNotAModel"
+    assert str(notes) in str(caught.value)
+    with pytest.raises(zolmar.Error) as caught:
+        korm.Model.open(str(tmp_path / "missing.model"))
+    assert caught.value.identifier == "korm0:messages:ModelFileCannotOpen"
+    with pytest.raises(zolmar.Error) as caught:
+        model.save()
+    assert caught.value.identifier == "korm0:messages:ModelHasNoFile"
+    with pytest.raises(zolmar.Error) as caught:
+        model.save(str(tmp_path / "no-such-folder" / "x.model"))
+    assert caught.value.identifier == "korm0:messages:ModelFileCannotWrite"
+
+
+def test_open_and_save_show_their_arguments(korm):
+    assert str(inspect.signature(korm.Model.open)) == "(path, /)"
+    assert str(inspect.signature(korm.Model.save)) == "(self, opt_path=<optional>, /)"
