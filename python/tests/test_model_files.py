@@ -2,6 +2,8 @@
 class layer (open is a static method of korm.zero.Model)."""
 
 import inspect
+import subprocess
+import sys
 
 import pytest
 
@@ -30,6 +32,21 @@ def test_a_map_survives_a_round_trip_through_a_file(arvex, korm, tmp_path, no_le
     reopened.erasePairForKey(K1)
     opened.undo()
     assert reopened.findValueForKey(K1) == V1
+
+
+def test_a_new_process_opens_a_file_before_it_has_used_the_library(arvex, korm, tmp_path):
+    path = str(tmp_path / "fresh.model")
+    model = korm.Model("py-fresh")
+    umap = arvex.UUIDMap(model)
+    umap.insertPair(K1, V1)
+    model.save(path)
+    # The library's meta-package is built on first use; opening the file is the first use.
+    script = ("import sys, zolmar; zolmar.load('arvex_utilities'); "
+              "model = zolmar.package('korm.zero').Model.open(sys.argv[1]); "
+              "print(model.findElement(sys.argv[2]).findValueForKey(sys.argv[3]))")
+    run = subprocess.run([sys.executable, "-c", script, path, umap.UUID, K1],
+                         capture_output=True, text=True)
+    assert (run.returncode, run.stdout.strip()) == (0, V1), run.stderr
 
 
 def test_refused_files_raise_the_frameworks_message(korm, model, tmp_path):

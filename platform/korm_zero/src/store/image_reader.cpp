@@ -10,6 +10,7 @@
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
+#include "korm/zero/meta/package_loaders.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/proxy.hpp"
 #include "korm/zero/services/hashers.hpp"
@@ -62,7 +63,8 @@ class ImageReader {
 
 void ImageReader::checkPackages(StoredHeader const& header) const {
     for (auto const& uri : header.packageUris) {
-        if (m_registry.getRootPackage(uri).isEmpty()) {
+        // A package built on first use is built now, if its library recorded how.
+        if (meta::loadRootPackage(uri).isEmpty()) {
             reportException(messages::ModelFileUnknownPackage(m_path, uri));
         }
     }
