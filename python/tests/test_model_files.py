@@ -1,7 +1,6 @@
 """Model files through Python: the framework's open and save, reached through the generic
 class layer (open is a static method of korm.zero.Model)."""
 
-import inspect
 import subprocess
 import sys
 
@@ -57,16 +56,5 @@ def test_refused_files_raise_the_frameworks_message(korm, model, tmp_path):
     assert caught.value.identifier == "korm0:messages:ModelFileNotAModel"
     assert str(notes) in str(caught.value)
     with pytest.raises(zolmar.Error) as caught:
-        korm.Model.open(str(tmp_path / "missing.model"))
-    assert caught.value.identifier == "korm0:messages:ModelFileCannotOpen"
-    with pytest.raises(zolmar.Error) as caught:
         model.save()
     assert caught.value.identifier == "korm0:messages:ModelHasNoFile"
-    with pytest.raises(zolmar.Error) as caught:
-        model.save(str(tmp_path / "no-such-folder" / "x.model"))
-    assert caught.value.identifier == "korm0:messages:ModelFileCannotWrite"
-
-
-def test_open_and_save_show_their_arguments(korm):
-    assert str(inspect.signature(korm.Model.open)) == "(path, /)"
-    assert str(inspect.signature(korm.Model.save)) == "(self, opt_path=<optional>, /)"

