@@ -17,6 +17,7 @@
 #include "korm/zero/uuid_text.hpp"
 #include "korm/zero/value_codec.hpp"
 #include "model_image.hpp"
+#include "tarsk/core/except/exception.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero::store {
@@ -73,7 +74,7 @@ void ImageReader::checkPackages(StoredHeader const& header) const {
 std::u16string ImageReader::text16(std::string const& bytes) const {
     try {
         return toUtf16(bytes);
-    } catch (std::exception const&) {
+    } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const&) {
         corrupt("a proxy id is not well-formed UTF-8");
     }
 }

@@ -7,6 +7,7 @@
 #include "korm/zero/messages.hpp"
 #include "model_store.hpp"
 #include "sqlite_db.hpp"
+#include "tarsk/core/except/exception.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero::store {
@@ -79,7 +80,7 @@ void SqliteStore::checkHeader() {
 std::u16string SqliteStore::text16(std::string const& bytes) const {
     try {
         return tarsk::core::text::toUtf16(bytes);
-    } catch (std::exception const&) {
+    } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const&) {
         m_db.corrupt("a text is not well-formed UTF-8");
     }
 }
