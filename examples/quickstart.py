@@ -89,7 +89,8 @@ print("after redo it is gone again:", not umap.hasKey(parts[2]))
 step("A model is saved to a file and opened again")
 with tempfile.TemporaryDirectory() as folder:
     path = os.path.join(folder, "quickstart.model")
-    model.save(path)  # later, model.save() writes to the same file again
+    model.save(path)  # later, model.save() writes only what changed to the same file
+    print("unsaved changes after saving:", model.hasUnsavedChanges())
     map_id = umap.UUID
     del model  # the last reference: the model is closed, and its elements go with it
     print("the map went with its model:", not umap.isValid())

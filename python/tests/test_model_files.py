@@ -18,7 +18,9 @@ def test_a_map_survives_a_round_trip_through_a_file(arvex, korm, tmp_path, no_le
     model.save(path)
     assert korm.Model.open(path) is model, "an open model's file gives that model"
     umap.insertPair(K2, V2)
+    assert model.hasUnsavedChanges()
     model.save()  # to the file it was saved to
+    assert not model.hasUnsavedChanges()
     map_id = umap.UUID
     del model, umap  # the last reference: the model is closed
 
@@ -39,11 +41,13 @@ def test_a_new_process_opens_a_file_before_it_has_used_the_library(arvex, korm, 
     umap = arvex.UUIDMap(model)
     umap.insertPair(K1, V1)
     model.save(path)
+    map_id = umap.UUID
+    del model, umap  # the model lets go of its file, which another process may then open
     # The library's meta-package is built on first use; opening the file is the first use.
     script = ("import sys, zolmar; zolmar.load('arvex_utilities'); "
               "model = zolmar.package('korm.zero').Model.open(sys.argv[1]); "
               "print(model.findElement(sys.argv[2]).findValueForKey(sys.argv[3]))")
-    run = subprocess.run([sys.executable, "-c", script, path, umap.UUID, K1],
+    run = subprocess.run([sys.executable, "-c", script, path, map_id, K1],
                          capture_output=True, text=True)
     assert (run.returncode, run.stdout.strip()) == (0, V1), run.stderr
 

@@ -6,11 +6,16 @@
 //                            (Model::open). A file whose model is open already gives that
 //                            model's host object (closed, if it was closed). A refused file
 //                            reports the framework's ModelFile* message and gives no model.
-//   save(self, opt_path)     writes the model to the file at path and remembers that file;
-//                            without a path, to the remembered one (ModelHasNoFile when there
-//                            is none). A refusal reports ModelFileCannotWrite and changes
-//                            nothing; a transaction opened through the host and still open is
-//                            refused so, since a file holds committed states only.
+//   save(self, opt_path)     writes the model to the file at path, which the model keeps (open
+//                            and locked against other processes) for later saves; without a
+//                            path, what changed since the last save to that file
+//                            (ModelHasNoFile when there is none). A refusal reports
+//                            ModelFileCannotWrite (ModelFileInUse for a file another process
+//                            holds) and changes nothing; a transaction opened through the host
+//                            and still open is refused so, since a file holds committed states
+//                            only.
+//   hasUnsavedChanges(self)  -> logical scalar: whether a commit, undo or redo changed the model
+//                            since it was created, opened or last saved
 //   property "Name"          read-only, the model's name
 //   beginTransaction(self)   opens a transaction (nested in the ones this object opened)
 //   commit(self)             commits the innermost transaction this object opened
@@ -182,6 +187,11 @@ void save(int& outputCount, Value*, int inputCount, zvArray const* const* inputs
     outputCount = 0;
 }
 
+void hasUnsavedChanges(int& outputCount, Value* outputs, int inputCount,
+                       zvArray const* const* inputs) {
+    internal::setOutput(outputCount, outputs, self(inputCount, inputs).model.hasUnsavedChanges());
+}
+
 void findElement(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {
     HostModel& record = self(inputCount, inputs);
     boost::optional<boost::uuids::uuid> const id = detail::extractUuid(inputs[1]);
@@ -226,6 +236,8 @@ class ModelClass final : public olan::factory::HandleClassInfo<HostModel, false>
         addMethod(definition, "open", olan::factory::MethodAttributes::Static, &open, 0, "path",
                   self, "char");
         addMethod(definition, "save", 0, &save, 1, "obj opt_path", "void", self, "char");
+        addMethod(definition, "hasUnsavedChanges", 0, &hasUnsavedChanges, 0, "obj",
+                  "logical scalar", self);
     }
     bool requiresNativeBinding() const override { return true; }
 

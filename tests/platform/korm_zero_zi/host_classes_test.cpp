@@ -182,8 +182,12 @@ TEST_F(HostModelFileTest, AModelSavedThroughTheHostOpensAgainAsOneHostObjectPerM
     EXPECT_EQ(objectOf(open(path)), objectOf(model)) << "the open model's own host object";
 
     // Changes after the first save go to the remembered file.
+    auto const unsaved = [&] { return flagOf(callOne(model, "hasUnsavedChanges")); };
+    EXPECT_FALSE(unsaved());
     Value second = dogWithToys(0);
+    EXPECT_TRUE(unsaved());
     host::callOn(model.get(), "save", {}, 0);
+    EXPECT_FALSE(unsaved());
     model.reset();  // the last handle: the model goes, and with it its tie to the file
     EXPECT_FALSE(flagOf(callOne(dog, "isValid")));
 
@@ -191,6 +195,7 @@ TEST_F(HostModelFileTest, AModelSavedThroughTheHostOpensAgainAsOneHostObjectPerM
     EXPECT_EQ(textOf(host::getProperty(model.get(), "Name")), "host-kennel");
     EXPECT_EQ(count(), 2);
     EXPECT_FALSE(flagOf(callOne(model, "canUndo"))) << "opening is no undo step";
+    EXPECT_FALSE(unsaved());
     Value found = callOne(model, "findElement", {text(dogId).get()});
     EXPECT_EQ(host::className(found.get()), dogClass());
     EXPECT_EQ(objectOf(callOne(found, "getModel")), objectOf(model));
