@@ -5,6 +5,7 @@
 #include "korm/zero/messages.hpp"
 #include "packed_values.hpp"
 #include "sqlite_store.hpp"
+#include "tarsk/core/except/exception.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero::store {
@@ -39,7 +40,7 @@ void SqliteStore::checkHeader() {
 std::u16string SqliteStore::text16(std::string const& bytes) const {
     try {
         return tarsk::core::text::toUtf16(bytes);
-    } catch (std::exception const&) {
+    } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const&) {
         m_db.corrupt("a text is not well-formed UTF-8");
     }
 }
