@@ -69,7 +69,14 @@ void SqliteConnection::corrupt(std::string const& what) const {
 SqliteStatement::SqliteStatement(SqliteConnection& connection, char const* sql, Activity activity)
     : m_connection(connection), m_activity(activity) {
     check(sqlite3_prepare_v2(connection.handle(), sql, -1, &m_statement, nullptr));
-    m_bound.resize(static_cast<std::size_t>(sqlite3_bind_parameter_count(m_statement)) + 1);
+    try {
+        m_bound.resize(static_cast<std::size_t>(sqlite3_bind_parameter_count(m_statement)) + 1);
+    } catch (...) {
+        // No destructor runs for a constructor that throws: an unfinalized statement would
+        // keep its connection from closing.
+        sqlite3_finalize(m_statement);
+        throw;
+    }
 }
 
 SqliteStatement::~SqliteStatement() {
