@@ -71,9 +71,6 @@ T fromHost(zvArray const* input) {
     }
 }
 
-/// A 1-by-n cell array of host strings.
-olan::Value stringCell(std::vector<std::u16string> const& texts);
-
 /// A result converted to its host value.
 template <class T>
 olan::Value toHost(T const& result, std::string_view elementClass) {
@@ -84,7 +81,8 @@ olan::Value toHost(T const& result, std::string_view elementClass) {
     } else if constexpr (std::is_same_v<T, std::vector<boost::uuids::uuid>>) {
         return uuidCell(result);
     } else if constexpr (std::is_same_v<T, std::vector<std::u16string>>) {
-        return stringCell(result);
+        return olan::Value(
+            olan::factory::Marshaler<olan::factory::UnicodeStringVectorPolicy>::ToM(result));
     } else {
         return bindForOutput(result.getImpl(), elementClass);
     }

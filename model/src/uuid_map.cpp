@@ -45,21 +45,19 @@ void UUIDMap::Impl::insertPair(uuid const& key, uuid const& value) {
 }
 
 void UUIDMap::Impl::erasePairForKey(uuid const& key) {
-    detail::asOperation(*this, [&] { eraseEntryUnder(key); });
-}
-
-void UUIDMap::Impl::eraseEntryUnder(uuid const& key) {
-    Pairs& pairs = getPairsMutable();
-    auto const& nodes = entriesOf(pairs);
-    auto const node = nodes.find(key);
-    if (node == nodes.end() || !node->second) {
-        return;
-    }
-    UUIDMapEntry const entry = node->second;  // the node goes away while the entry is destroyed
-    // Destroying the entry takes it out of "Pairs"; the node just found is handed on, so that
-    // the tree is descended once.
-    Pairs::RemovalHint const hint(pairs, node);
-    entry->destroy();
+    detail::asOperation(*this, [&] {
+        Pairs& pairs = getPairsMutable();
+        auto const& nodes = entriesOf(pairs);
+        auto const node = nodes.find(key);
+        if (node == nodes.end() || !node->second) {
+            return;
+        }
+        UUIDMapEntry const entry = node->second;  // the node goes away while the entry is destroyed
+        // Destroying the entry takes it out of "Pairs"; the node just found is handed on, so
+        // that the tree is descended once.
+        Pairs::RemovalHint const hint(pairs, node);
+        entry->destroy();
+    });
 }
 
 void UUIDMap::Impl::erasePairsForValue(uuid const& value) {

@@ -13,6 +13,7 @@ namespace {
 using boost::uuids::nil_uuid;
 using boost::uuids::uuid;
 using detail::Meta;
+using korm::zero::ElementImpl;
 using korm::zero::Model;
 using korm::zero::ReferenceCollection;
 using korm::zero::Value;
@@ -45,20 +46,45 @@ TEST_F(ElementPatternTest, NewElementsHoldTheDefaults) {
     EXPECT_THROW(UUIDMap::create(Model()), Exception<messages::CannotCreateWithoutModel>);
 }
 
-TEST_F(ElementPatternTest, HandlesTakeAndReleaseExtraReferences) {
-    UUIDMapEntry const entry = UUIDMapEntry::create(model);
-    auto const count = entry->getRefCount();
-    entry.addRef();
+TEST_F(ElementPatternTest, AnExtraReferenceKeepsTheRecordUntilRemoveRefReleasesIt) {
+    UUIDMapEntry::Impl* record = nullptr;
     {
-        UUIDMapEntry const copy = entry;  // a copy counts on top of the extra reference
-        EXPECT_EQ(entry->getRefCount(), count + 2);
+        Model const closing = Model::create();
+        UUIDMapEntry const entry = UUIDMapEntry::create(closing);
+        auto const count = entry->getRefCount();
+        entry.addRef();
+        {
+            UUIDMapEntry const copy = entry;  // a copy counts on top of the extra reference
+            EXPECT_EQ(entry->getRefCount(), count + 2);
+        }
+        record = entry.getImpl();
     }
-    entry.removeRef();
-    EXPECT_EQ(entry->getRefCount(), count);
+    // The model and every handle are gone: the extra reference alone keeps the record.
+    ASSERT_EQ(record->getRefCount(), 1);
+    auto const held = ElementImpl::liveRecordCount();
+    {
+        UUIDMapEntry const keeper(record);  // how the holder of the plain pointer lets it go
+        keeper.removeRef();
+        EXPECT_EQ(keeper->getRefCount(), 1) << "only the keeper's own reference is left";
+    }
+    EXPECT_EQ(ElementImpl::liveRecordCount(), held - 1) << "the record went with the keeper";
+
     UUIDMapEntry const empty;
     empty.addRef();  // an empty handle has nothing to count
     empty.removeRef();
     EXPECT_FALSE(empty);
+}
+
+TEST(ElementPatternDeathTest, HelpersOfOperationsAssertAnOpenTransaction) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "assertions are compiled out";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Model const model = Model::create();
+    UUIDMapEntry const entry = UUIDMapEntry::create(model);
+    // Without the assertion the change would be refused by an exception, which is no death.
+    EXPECT_DEATH(detail::changeProperty(*entry, 2, [] {}), "isInTransaction");
+#endif
 }
 
 TEST_F(ElementPatternTest, ReflectionSetsThroughTheSettersAndChecksTypes) {

@@ -5,6 +5,7 @@
 
 #include "korm/zero/messages.hpp"
 #include "korm/zero/model_impl.hpp"
+#include "model_file.hpp"
 #include "models_by_key.hpp"
 #include "open_models.hpp"
 #include "store/model_image.hpp"
@@ -58,7 +59,10 @@ Model Model::open(std::string const& path) {
     if (Model already = detail::findModelFile(key)) {
         return already;
     }
-    store::ModelImage const image = store::openSqliteStore(path, store::OpenMode::READ)->read();
+    // The store stays open with the model: it holds the file's writer lock.
+    auto file = std::make_unique<detail::ModelFile>(
+        store::openSqliteStore(path, store::OpenMode::EXISTING));
+    store::ModelImage const image = file->store->read();
     // Built unregistered: until it is complete nobody can find it, and a failure drops it.
     Model model(new Impl(image.header.modelName));
     store::loadImage(model, image, path);
@@ -68,8 +72,22 @@ Model Model::open(std::string const& path) {
     // The record takes no reference; the model forgets its file when it goes away.
     model->m_filePath = key;
     detail::rememberModelFile(key, model.getImpl());
+    model->m_file = std::move(file);
+    model->m_unsavedChanges = false;
     return model;
 }
+
+namespace {
+
+// Past this share of the live elements, rewriting everything costs less than rewriting the
+// changed elements one by one.
+constexpr std::size_t FULL_SAVE_DIVISOR = 4;
+
+bool mayWriteChangesOnly(Model::Impl const& model, detail::ModelFile const& file) {
+    return file.complete && file.unsaved.size() <= model.getElementCount() / FULL_SAVE_DIVISOR;
+}
+
+}  // namespace
 
 void Model::save(std::string const& path) const {
     std::string const key = canonicalPath(path, true);
@@ -81,14 +99,40 @@ void Model::save(std::string const& path) const {
         reportException(messages::ModelFileCannotWrite(
             path, std::string("another open model was opened from or saved to it")));
     }
-    store::ModelImage const image = store::makeImage(*m_impl, path);
-    store::openSqliteStore(path, store::OpenMode::WRITE)->writeAll(image);
-    if (key != m_impl->m_filePath) {
-        std::string newPath = key;  // copied before anything is recorded
-        detail::rememberModelFile(key, m_impl);
-        detail::forgetModelFile(m_impl->m_filePath, m_impl);
-        m_impl->m_filePath.swap(newPath);
+    if (key == m_impl->m_filePath) {
+        saveToItsFile(path);
+    } else {
+        saveToNewFile(path, key);
     }
+    m_impl->m_unsavedChanges = false;
+}
+
+// The file stays as it was when writing fails; so does the record of what is unsaved.
+void Model::saveToItsFile(std::string const& path) const {
+    detail::ModelFile& file = *m_impl->m_file;
+    if (mayWriteChangesOnly(*m_impl, file)) {
+        file.store->writeChanges(store::makeChanges(*m_impl, file.unsaved, path));
+    } else {
+        file.store->writeAll(store::makeImage(*m_impl, path));
+    }
+    file.markSaved();
+}
+
+// The new file is written whole; only then does the model let go of its old file.
+void Model::saveToNewFile(std::string const& path, std::string const& key) const {
+    store::ModelImage const image = store::makeImage(*m_impl, path);
+    auto file =
+        std::make_unique<detail::ModelFile>(store::openSqliteStore(path, store::OpenMode::CREATE));
+    file->store->writeAll(image);
+    std::string newPath = key;  // copied before anything is recorded
+    detail::rememberModelFile(key, m_impl);
+    detail::forgetModelFile(m_impl->m_filePath, m_impl);
+    m_impl->m_filePath.swap(newPath);
+    m_impl->m_file = std::move(file);
+}
+
+bool Model::hasUnsavedChanges() const {
+    return m_impl->hasUnsavedChanges();
 }
 
 void Model::save() const {

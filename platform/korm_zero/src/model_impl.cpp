@@ -29,6 +29,7 @@
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/testing.hpp"
 #include "korm/zero/uuid_text.hpp"
+#include "model_file.hpp"
 #include "model_references.hpp"
 #include "open_models.hpp"
 #include "tarsk/core/text.hpp"
@@ -660,6 +661,7 @@ std::exception_ptr Model::Impl::storeStep(std::unique_ptr<UndoStep>& step) noexc
     } catch (...) {
         failure = std::current_exception();
     }
+    noteUnsaved(*step);
     if (m_nonUndoable) {
         dropUndoStep(*step);
         clearUndoHistory();
@@ -733,6 +735,26 @@ boost::optional<ModelChangeEvent> Model::Impl::eventFor(ModelChangeEvent::Cause 
         return boost::none;
     }
     return makeEvent(cause, step);
+}
+
+void Model::Impl::noteUnsaved(UndoStep const& step) noexcept {
+    m_unsavedChanges = true;
+    if (!m_file) {
+        return;
+    }
+    for (auto* element : step.created) {
+        m_file->note(*element);
+    }
+    for (auto const& entry : step.destroyed) {
+        m_file->note(*entry.element);
+    }
+    for (auto const& changed : step.changed) {
+        m_file->note(*changed.element);
+    }
+}
+
+std::size_t Model::Impl::getUnsavedElementCount() const noexcept {
+    return m_file ? m_file->unsaved.size() : 0;
 }
 
 // ---- history ----------------------------------------------------------------------------
@@ -873,6 +895,7 @@ void Model::Impl::replayStep(History& from, History& to, ModelChangeEvent::Cause
         }
     }
     to.push_back(std::move(owned));
+    noteUnsaved(step);
     if (event) {
         notifyListeners(*event);
     }

@@ -1,14 +1,19 @@
 // Model files: a model of the test package saved and opened again, the model's tie to its
-// file, and files that are refused.
+// file, files that are refused, and other processes: the writer lock and saves killed part way.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
+#include <thread>
 
 #include "korm/zero/uuid_text.hpp"
 #include "korm/zero/value_codec.hpp"
@@ -248,6 +253,136 @@ TEST_F(ModelFileTest, RefusedFilesReportWhyAndLeaveNoModel) {
     }
     // The good file still opens after all that.
     EXPECT_EQ(Model::open(good)->getElementCount(), 6U);
+}
+
+/// Runs `body` in a child process, which ends with status 0, or 1 when `body` throws.
+pid_t spawn(std::function<void()> const& body) {
+    pid_t const pid = fork();
+    if (pid == 0) {
+        int status = 0;
+        try {
+            body();
+        } catch (...) {
+            status = 1;
+        }
+        _exit(status);
+    }
+    return pid;
+}
+
+/// Waits for the child and gives its exit status (-1 when it did not exit normally).
+int exitStatusOf(pid_t child) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ModelFileTest, AFileOpenInAnotherProcessIsRefusedUntilItIsClosed) {
+    std::string const path = file("locked.model");
+    makeSample(u"mf-locked").save(path);  // the model goes at once, and with it the lock
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    pid_t const child = spawn([&] {
+        Model const held = Model::open(path);
+        char signal = 'x';
+        (void)!write(ready[1], &signal, 1);
+        (void)!read(release[0], &signal, 1);  // holds the file until told
+    });
+    ASSERT_GT(child, 0);
+    char signal = 0;
+    ASSERT_EQ(read(ready[0], &signal, 1), 1);
+
+    EXPECT_EQ(errorOf([&] { Model::open(path); }), "korm0:messages:ModelFileInUse");
+    Model const other = makeSample(u"mf-locked-other");
+    EXPECT_EQ(errorOf([&] { other.save(path); }), "korm0:messages:ModelFileInUse");
+    EXPECT_TRUE(other->getFilePath().empty()) << "a refused save leaves the model as it was";
+
+    ASSERT_EQ(write(release[1], &signal, 1), 1);
+    EXPECT_EQ(exitStatusOf(child), 0);
+    EXPECT_EQ(Model::open(path)->getName(), u"mf-locked") << "the lock went with the process";
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) {
+        close(fd);
+    }
+}
+
+/// The toys' labels after save number `k` of the killed child below: step n adds a toy
+/// labelled n, and every third step also removes the first toy.
+std::vector<uuid> labelsAfterSave(int k) {
+    std::vector<uuid> labels;
+    for (int n = 1; n <= k; ++n) {
+        labels.push_back(id(static_cast<std::uint8_t>(n)));
+        if (n % 3 == 0) {
+            labels.erase(labels.begin());
+        }
+    }
+    return labels;
+}
+
+/// Saves the sample's holder after every step of labelsAfterSave, telling each save made (its
+/// number, one byte) on `acks`, until it is killed.
+void saveUntilKilled(std::string const& path, int acks) {
+    Model const model = Model::create(u"mf-killed");
+    ModelElement const holder = Holder::create(model);
+    model.save(path);
+    for (std::uint8_t n = 1; n < 250; ++n) {
+        auto& toys = static_cast<Holder*>(holder.getImpl())->toys();
+        {
+            Transaction step = model.beginTransaction();
+            toys.add(Item::create(model, id(n)));
+            if (n % 3 == 0) {
+                toys.remove(toys.items().front());
+            }
+            step.commit();
+        }
+        model.save();
+        (void)!write(acks, &n, 1);
+    }
+    pause();
+}
+
+TEST_F(ModelFileTest, ASaveKilledAtAnyMomentLeavesThePreviousSavedState) {
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 30; ++round) {
+        std::string const path = file(("killed-" + std::to_string(round)).c_str());
+        int acks[2];
+        ASSERT_EQ(pipe(acks), 0);
+        pid_t const child = spawn([&] { saveUntilKilled(path, acks[1]); });
+        ASSERT_GT(child, 0);
+        close(acks[1]);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 60000));
+        kill(child, SIGKILL);
+        exitStatusOf(child);
+        int acked = 0;
+        for (std::uint8_t n = 0; read(acks[0], &n, 1) == 1;) {
+            acked = n;
+        }
+        close(acks[0]);
+
+        // Killed before the first save committed: no model file (perhaps an empty file).
+        std::string const error = errorOf([&] { Model::open(path); });
+        if (!error.empty()) {
+            EXPECT_EQ(acked, 0) << "round " << round << ": " << error;
+            EXPECT_TRUE(error == "korm0:messages:ModelFileNotAModel" ||
+                        error == "korm0:messages:ModelFileCannotOpen")
+                << "round " << round << ": " << error;
+            continue;
+        }
+        Model const opened = Model::open(path);
+        Holder* holder = nullptr;
+        for (auto const& element : opened->getElements()) {
+            holder = holder != nullptr ? holder : dynamic_cast<Holder*>(element.getImpl());
+        }
+        ASSERT_NE(holder, nullptr) << "round " << round;
+        std::vector<uuid> labels;
+        for (auto const& toy : holder->toys().items()) {
+            labels.push_back(static_cast<Item const*>(toy.getImpl())->getLabel());
+        }
+        // The last save the child told of, or the one it was killed before telling.
+        EXPECT_TRUE(labels == labelsAfterSave(acked) || labels == labelsAfterSave(acked + 1))
+            << "round " << round << " after " << acked << " saves";
+    }
 }
 
 }  // namespace

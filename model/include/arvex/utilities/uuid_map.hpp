@@ -76,10 +76,6 @@ class ARVEX_UTILITIES_EXPORT UUIDMap::Impl
     /// The entry filed under the key (an empty handle when none), read as the collection is:
     /// no proxy check, nothing resolved.
     UUIDMapEntry peekEntry(boost::uuids::uuid const& key) const;
-
-  private:
-    /// erasePairForKey in the operation's transaction.
-    void eraseEntryUnder(boost::uuids::uuid const& key);
 };
 
 }  // namespace arvex::utilities

@@ -3,6 +3,8 @@
 
 #include "korm/zero/collections/reference_collection.hpp"
 
+#include <algorithm>
+
 #include <utility>
 
 #include "korm/zero/messages.hpp"
@@ -66,6 +68,17 @@ bool GenericMapInterface::isMapInterface() const {
     return true;
 }
 
+std::vector<ModelElement> GenericMultimapInterface::genericGroupOf(
+    ModelElement const& element) const {
+    for (Value const& key : genericKeys()) {
+        std::vector<ModelElement> group = genericGet(key);
+        if (std::find(group.begin(), group.end(), element) != group.end()) {
+            return group;
+        }
+    }
+    return {};
+}
+
 bool GenericMultimapInterface::isMultimapInterface() const {
     return true;
 }
@@ -96,6 +109,12 @@ void ReferenceCollection::genericRemove(ModelElement const& element) {
 
 std::vector<ModelElement> ReferenceCollection::getAllValuesAndProxies() const {
     return getAllValues();
+}
+
+std::vector<ModelElement> ReferenceCollection::getProxies() const {
+    std::vector<ModelElement> proxies = getAllValuesAndProxies();
+    std::erase_if(proxies, [](ModelElement const& e) { return e.isEmpty() || !e->isProxy(); });
+    return proxies;
 }
 
 GenericCollectionInterface* ReferenceCollection::getGenericInterface() const noexcept {

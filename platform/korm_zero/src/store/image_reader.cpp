@@ -15,6 +15,7 @@
 #include "korm/zero/services/hashers.hpp"
 #include "korm/zero/uuid_text.hpp"
 #include "korm/zero/value_codec.hpp"
+#include "member_rows.hpp"
 #include "model_image.hpp"
 #include "tarsk/core/text.hpp"
 
@@ -35,6 +36,9 @@ class ImageReader {
     /// Single values first, then collection members: a keyed collection files a member under
     /// its key, so the member's key must be set before it is added.
     void applyValues(std::vector<StoredValue> const& values, bool members);
+    /// The members of collections stored in member rows, filed in the order of their stored
+    /// positions (which orders each key group).
+    void addMemberRows(std::vector<StoredElement> const& elements);
     /// The containment the collections rebuilt must be the one stored with the elements.
     void checkContainment(std::vector<StoredElement> const& elements) const;
 
@@ -135,17 +139,44 @@ void ImageReader::applyValues(std::vector<StoredValue> const& values, bool membe
     }
 }
 
+void ImageReader::addMemberRows(std::vector<StoredElement> const& elements) {
+    struct Member {
+        std::int64_t position;
+        ModelElement::Impl* element;
+        ReferenceCollection* collection;
+    };
+    std::vector<Member> members;
+    for (auto const& row : elements) {
+        if (row.container.is_nil() || row.position < 0) {
+            continue;
+        }
+        ModelElement::Impl& container = elementOf(row.container);
+        meta::Property const feature = propertyOf(container, row.feature);
+        ReferenceCollection* collection =
+            feature.getPropertyImpl()->isMany() ? collectionOf(container, feature) : nullptr;
+        if (collection == nullptr ||
+            !isStoredInMemberRows(*feature.getPropertyImpl(), *collection)) {
+            corrupt("element " + uuidText(row.id) + " has a position in a collection that " +
+                    "is not stored with its members");
+        }
+        members.push_back({row.position, &elementOf(row.id), collection});
+    }
+    std::stable_sort(members.begin(), members.end(),
+                     [](Member const& a, Member const& b) { return a.position < b.position; });
+    for (Member const& member : members) {
+        member.collection->getGenericInterface()->genericAdd(ModelElement(member.element));
+    }
+}
+
 void ImageReader::checkContainment(std::vector<StoredElement> const& elements) const {
     for (auto const& row : elements) {
         ModelElement::Impl const& element = elementOf(row.id);
         ModelElement::Impl const* container = element.basicContainer();
-        std::size_t const index = element.containmentIndex();
+        meta::Property const feature = element.containmentFeature();
         bool const same = container == nullptr
                               ? row.container.is_nil()
-                              : container->getUuid() == row.container &&
-                                    (index == ModelElement::Impl::NO_INDEX
-                                         ? row.position < 0
-                                         : row.position == static_cast<std::int64_t>(index));
+                              : container->getUuid() == row.container && !feature.isEmpty() &&
+                                    feature->getUuid() == row.feature;
         if (!same) {
             corrupt("the stored container of element " + uuidText(row.id) +
                     " is not the one its values give");
@@ -205,12 +236,15 @@ void ImageReader::addMember(ModelElement::Impl& element, meta::Property const& p
         corrupt("a value is stored as a member of collection " +
                 property.getPropertyImpl()->getName8());
     }
-    Value const value = element.getPropertyValue(property, NO_PROXY_RESOLVE);
-    auto* collection = static_cast<ReferenceCollection*>(value.getPayload());
+    ReferenceCollection* collection = collectionOf(element, property);
     if (collection == nullptr || collection->getGenericInterface() == nullptr) {
         corrupt("collection " + property.getPropertyImpl()->getName8() + " cannot be filled");
     }
     ModelElement const member = referenceOf(row, property);
+    if (!member->isProxy() && isStoredInMemberRows(*property.getPropertyImpl(), *collection)) {
+        corrupt("a member of collection " + property.getPropertyImpl()->getName8() +
+                " is stored as a value of its owner");
+    }
     if (member->isProxy()) {
         ModelElement::Impl::_basicAddWithProxy(*collection, member);
     } else {
@@ -228,6 +262,7 @@ void loadImage(Model const& model, ModelImage const& image, std::string const& p
     reader.createElements(image.elements);
     reader.applyValues(image.values, false);
     reader.applyValues(image.values, true);
+    reader.addMemberRows(image.elements);
     reader.checkContainment(image.elements);
     transaction.commit();
 }

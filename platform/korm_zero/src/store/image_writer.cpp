@@ -1,6 +1,7 @@
 // makeImage: a model's live elements as rows, generically through the meta model.
 
 #include <set>
+#include <unordered_set>
 
 #include "element_values.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
@@ -9,6 +10,7 @@
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/uuid_text.hpp"
 #include "korm/zero/value_codec.hpp"
+#include "member_rows.hpp"
 #include "model_image.hpp"
 #include "tarsk/core/text.hpp"
 
@@ -75,6 +77,7 @@ class ImageWriter {
     std::string const& m_path;
     ModelImage m_image;
     std::set<std::u16string> m_uris;
+    KeyGroupPositions m_positions;
 };
 
 void ImageWriter::addElement(ModelElement::Impl const& element) {
@@ -89,9 +92,11 @@ void ImageWriter::addElement(ModelElement::Impl const& element) {
     row.container = container != nullptr ? container->getUuid() : boost::uuids::uuid{};
     meta::Property const feature = element.containmentFeature();
     row.feature = feature.isEmpty() ? boost::uuids::uuid{} : feature->getUuid();
-    std::size_t const position = element.containmentIndex();
-    row.position =
-        position == ModelElement::Impl::NO_INDEX ? -1 : static_cast<std::int64_t>(position);
+    // Only members stored in their own rows have a position; the others' order is their
+    // owner's.
+    if (ReferenceCollection const* collection = memberRowCollectionOf(element)) {
+        row.position = m_positions.positionOf(element, *collection);
+    }
     for (std::size_t index = 1;; ++index) {
         meta::Property const property = element.getPropertyByIndex(index);
         if (property.isEmpty()) {
@@ -110,7 +115,9 @@ void ImageWriter::addProperty(ModelElement::Impl const& element, meta::Property 
     if (record->isMany()) {
         // A many-valued property's value refers to its collection.
         if (auto const* collection = static_cast<ReferenceCollection const*>(value.getPayload())) {
-            for (ModelElement const& member : membersInOrder(*collection)) {
+            bool const inMemberRows = isStoredInMemberRows(*record, *collection);
+            for (ModelElement const& member :
+                 inMemberRows ? collection->getProxies() : membersInOrder(*collection)) {
                 addReference(row, *member.getImpl());
                 ++row.position;
             }
@@ -184,6 +191,47 @@ ModelImage makeImage(Model::Impl const& model, std::string const& path) {
         writer.addElement(*element.getImpl());
     }
     return writer.take(model.getName());
+}
+
+namespace {
+
+/// The new positions of the mates of `member` that keep their rows; each group once.
+void repositionGroupOf(ModelElement::Impl const& member, UuidSet const& unsaved,
+                       std::unordered_set<ModelElement::Impl const*>& seen,
+                       std::vector<StoredPosition>& positions) {
+    ReferenceCollection const* collection = memberRowCollectionOf(member);
+    if (collection == nullptr || !collection->getGenericInterface()->isMultimapInterface() ||
+        seen.count(&member) != 0) {
+        return;
+    }
+    std::int64_t position = 0;
+    for (ModelElement const& mate : keyGroupOf(member, *collection)) {
+        seen.insert(mate.getImpl());
+        if (unsaved.count(mate->getUuid()) == 0) {
+            positions.push_back({mate->getUuid(), position});
+        }
+        ++position;
+    }
+}
+
+}  // namespace
+
+ImageChanges makeChanges(Model::Impl const& model, UuidSet const& unsaved,
+                         std::string const& path) {
+    ImageWriter writer(model, path);
+    ImageChanges changes;
+    std::unordered_set<ModelElement::Impl const*> seen;
+    for (auto const& id : unsaved) {
+        ModelElement::Impl const* element = model.findElement(id);
+        if (element == nullptr) {
+            changes.removed.push_back(id);
+            continue;
+        }
+        writer.addElement(*element);
+        repositionGroupOf(*element, unsaved, seen, changes.repositioned);
+    }
+    changes.rewritten = writer.take(model.getName());
+    return changes;
 }
 
 }  // namespace korm::zero::store

@@ -4,16 +4,26 @@
 // values generically through the meta model; loadImage rebuilds them in an empty model. See
 // docs/model_files.md.
 
+#include <boost/uuid/uuid.hpp>
 #include <string>
+#include <unordered_set>
 
 #include "korm/zero/model.hpp"
+#include "korm/zero/services/hashers.hpp"
 #include "model_store.hpp"
 
 namespace korm::zero::store {
 
+using UuidSet = std::unordered_set<boost::uuids::uuid, services::hashers::KORM0Hasher>;
+
 /// The image of `model`'s live elements. `path` names the file in messages: a value of a
 /// primitive type without codec reports ModelFileCannotWrite.
 ModelImage makeImage(Model::Impl const& model, std::string const& path);
+
+/// What a save of `model` writes when the elements of `unsaved` changed since its file was
+/// last written: their rows (or their removal, for those no longer live), and the positions of
+/// their key-group mates.
+ImageChanges makeChanges(Model::Impl const& model, UuidSet const& unsaved, std::string const& path);
 
 /// Fills the empty `model` from `image` in one non-undoable transaction. Unknown packages and
 /// classes, and rows that do not fit the meta model, report framework errors naming `path`;

@@ -55,7 +55,25 @@ struct ModelImage {
     std::vector<StoredValue> values;
 };
 
-/// A model file. Errors are framework messages naming the file.
+/// A new position for an element whose own row is otherwise unchanged (see StoredElement).
+struct StoredPosition {
+    boost::uuids::uuid id;
+    std::int64_t position;
+};
+
+/// What changed since a file was last written: the rows of the elements to rewrite (each
+/// element's row replaces the stored one, and its values replace all of its stored values),
+/// the elements to remove with their values, and new positions of unchanged elements. The
+/// header's package URIs are those of the rewritten elements' classes; the stored list only
+/// grows.
+struct ImageChanges {
+    ModelImage rewritten;
+    std::vector<boost::uuids::uuid> removed;
+    std::vector<StoredPosition> repositioned;
+};
+
+/// A model file, open while the model it belongs to has it. It holds the file's writer lock:
+/// no other process opens the file meanwhile. Errors are framework messages naming the file.
 class ModelStore {
   public:
     virtual ~ModelStore() = default;
@@ -64,12 +82,19 @@ class ModelStore {
     /// Replaces the whole content with `image`, in one transaction: on failure the file holds
     /// what it held before.
     virtual void writeAll(ModelImage const& image) = 0;
+    /// Applies `changes` to the content this store last wrote or read, in one transaction.
+    virtual void writeChanges(ImageChanges const& changes) = 0;
 };
 
-enum class OpenMode { READ, WRITE };
+enum class OpenMode {
+    /// The file must exist (and be a model file, for reading).
+    EXISTING,
+    /// The file is created when it is missing.
+    CREATE,
+};
 
-/// The SQLite store of the file at `path`. READ requires an existing model file; WRITE
-/// creates the file when it is missing.
+/// The SQLite store of the file at `path`, opened for writing where the file permits, with
+/// its writer lock taken. A file locked by another process reports ModelFileInUse.
 std::unique_ptr<ModelStore> openSqliteStore(std::string const& path, OpenMode mode);
 
 }  // namespace korm::zero::store

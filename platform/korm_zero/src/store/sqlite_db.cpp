@@ -11,15 +11,16 @@ namespace korm::zero::store {
 
 namespace messages = korm0::messages;
 
-SqliteConnection::SqliteConnection(std::string path, bool writable) : m_path(std::move(path)) {
-    int const flags = writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+SqliteConnection::SqliteConnection(std::string path, bool create) : m_path(std::move(path)) {
+    // READWRITE opens a write-protected file read-only; writing it then fails.
+    int const flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     int const code = sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code != SQLITE_OK) {
         // The handle exists even on failure (unless out of memory) and carries the message.
         std::string const reason = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
         sqlite3_close(m_db);
         m_db = nullptr;
-        if (writable) {
+        if (create) {
             reportException(messages::ModelFileCannotWrite(m_path, reason));
         }
         reportException(messages::ModelFileCannotOpen(m_path, reason));

@@ -18,8 +18,9 @@ enum class Activity { OPENING, READING, WRITING };
 
 class SqliteConnection {
   public:
-    /// Opens `path` read-only, or read-write (creating the file) when `writable`.
-    SqliteConnection(std::string path, bool writable);
+    /// Opens `path` for reading and, where the file permits, writing; with `create`, a missing
+    /// file is created.
+    SqliteConnection(std::string path, bool create);
     SqliteConnection(SqliteConnection const&) = delete;
     SqliteConnection& operator=(SqliteConnection const&) = delete;
     ~SqliteConnection();

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "file_lock.hpp"
 #include "korm/zero/messages.hpp"
 #include "model_store.hpp"
 #include "sqlite_db.hpp"
@@ -29,10 +30,12 @@ constexpr char const* SCHEMA =
 
 class SqliteStore : public ModelStore {
   public:
-    SqliteStore(std::string const& path, OpenMode mode) : m_db(path, mode == OpenMode::WRITE) {}
+    SqliteStore(std::string const& path, OpenMode mode)
+        : m_lock(path, mode == OpenMode::CREATE), m_db(path, mode == OpenMode::CREATE) {}
 
     ModelImage read() override;
     void writeAll(ModelImage const& image) override;
+    void writeChanges(ImageChanges const& changes) override;
 
   private:
     void checkHeader();
@@ -40,12 +43,18 @@ class SqliteStore : public ModelStore {
     void readHeader(ModelImage& image);
     void readElements(ModelImage& image);
     void readValues(ModelImage& image);
+    void useWriteAheadLog();
     void prepareForWriting();
-    void writeHeader(StoredHeader const& header);
-    void writeElements(std::vector<StoredElement> const& elements);
+    void writeHeader(StoredHeader const& header, char const* packageInsert);
+    void writeElements(std::vector<StoredElement> const& elements, char const* insert);
     void writeValues(std::vector<StoredValue> const& values);
+    void removeRows(ImageChanges const& changes);
+    void writePositions(std::vector<StoredPosition> const& positions);
 
+    // The lock is taken before and released after the connection (see FileLock).
+    FileLock m_lock;
     SqliteConnection m_db;
+    bool m_walChecked = false;
 };
 
 // ---- reading ------------------------------------------------------------------------------
@@ -161,12 +170,43 @@ class WriteTransaction {
 };
 
 void SqliteStore::writeAll(ModelImage const& image) {
+    useWriteAheadLog();
     WriteTransaction transaction(m_db);
     prepareForWriting();
-    writeHeader(image.header);
-    writeElements(image.elements);
+    writeHeader(image.header, "INSERT INTO packages (uri) VALUES (?)");
+    writeElements(image.elements,
+                  "INSERT INTO elements (id, class, container, feature, position) "
+                  "VALUES (?, ?, ?, ?, ?)");
     writeValues(image.values);
     transaction.commit();
+}
+
+void SqliteStore::writeChanges(ImageChanges const& changes) {
+    useWriteAheadLog();
+    WriteTransaction transaction(m_db);
+    m_db.execute("DELETE FROM header WHERE key = 'model'", Activity::WRITING);
+    writeHeader(changes.rewritten.header, "INSERT OR IGNORE INTO packages (uri) VALUES (?)");
+    removeRows(changes);
+    writeElements(changes.rewritten.elements,
+                  "INSERT OR REPLACE INTO elements (id, class, container, feature, position) "
+                  "VALUES (?, ?, ?, ?, ?)");
+    writeValues(changes.rewritten.values);
+    writePositions(changes.repositioned);
+    transaction.commit();
+}
+
+// Write-ahead logging: a save appends its pages to the log and commits with one flush, where a
+// rollback journal needs several; readers are never blocked. Full synchronisation keeps every
+// save durable once it returns. The mode is stored in the file; a file that cannot take it
+// (read-only) keeps its journal, which is just as safe.
+void SqliteStore::useWriteAheadLog() {
+    if (m_walChecked) {
+        return;
+    }
+    SqliteStatement mode(m_db, "PRAGMA journal_mode = WAL", Activity::WRITING);
+    mode.step();
+    m_db.execute("PRAGMA synchronous = FULL", Activity::WRITING);
+    m_walChecked = true;
 }
 
 void SqliteStore::prepareForWriting() {
@@ -187,34 +227,31 @@ void SqliteStore::prepareForWriting() {
     m_db.execute(marks.c_str(), Activity::WRITING);
 }
 
-void SqliteStore::writeHeader(StoredHeader const& header) {
+void SqliteStore::writeHeader(StoredHeader const& header, char const* packageInsert) {
     SqliteStatement name(m_db, "INSERT INTO header (key, value) VALUES ('model', ?)",
                          Activity::WRITING);
     name.bindText(1, tarsk::core::text::toUtf8(header.modelName));
     name.run();
-    SqliteStatement package(m_db, "INSERT INTO packages (uri) VALUES (?)", Activity::WRITING);
+    SqliteStatement package(m_db, packageInsert, Activity::WRITING);
     for (auto const& uri : header.packageUris) {
         package.bindText(1, tarsk::core::text::toUtf8(uri));
         package.run();
     }
 }
 
-void SqliteStore::writeElements(std::vector<StoredElement> const& elements) {
-    SqliteStatement insert(m_db,
-                           "INSERT INTO elements (id, class, container, feature, position) "
-                           "VALUES (?, ?, ?, ?, ?)",
-                           Activity::WRITING);
+void SqliteStore::writeElements(std::vector<StoredElement> const& elements, char const* insert) {
+    SqliteStatement statement(m_db, insert, Activity::WRITING);
     for (auto const& e : elements) {
-        insert.bindUuid(1, e.id);
-        insert.bindUuid(2, e.classId);
-        insert.bindOptionalUuid(3, e.container);
-        insert.bindOptionalUuid(4, e.feature);
+        statement.bindUuid(1, e.id);
+        statement.bindUuid(2, e.classId);
+        statement.bindOptionalUuid(3, e.container);
+        statement.bindOptionalUuid(4, e.feature);
         if (e.position < 0) {
-            insert.bindNull(5);
+            statement.bindNull(5);
         } else {
-            insert.bindInteger(5, e.position);
+            statement.bindInteger(5, e.position);
         }
-        insert.run();
+        statement.run();
     }
 }
 
@@ -232,6 +269,32 @@ void SqliteStore::writeValues(std::vector<StoredValue> const& values) {
         insert.bindText(6, v.proxyClass);
         insert.bindText(7, v.proxyModel);
         insert.run();
+    }
+}
+
+// The rows of the removed elements, and the values of the rewritten ones.
+void SqliteStore::removeRows(ImageChanges const& changes) {
+    SqliteStatement values(m_db, "DELETE FROM slots WHERE element = ?", Activity::WRITING);
+    SqliteStatement rows(m_db, "DELETE FROM elements WHERE id = ?", Activity::WRITING);
+    for (auto const& id : changes.removed) {
+        values.bindUuid(1, id);
+        values.run();
+        rows.bindUuid(1, id);
+        rows.run();
+    }
+    for (auto const& element : changes.rewritten.elements) {
+        values.bindUuid(1, element.id);
+        values.run();
+    }
+}
+
+void SqliteStore::writePositions(std::vector<StoredPosition> const& positions) {
+    SqliteStatement update(m_db, "UPDATE elements SET position = ? WHERE id = ?",
+                           Activity::WRITING);
+    for (auto const& p : positions) {
+        update.bindInteger(1, p.position);
+        update.bindUuid(2, p.id);
+        update.run();
     }
 }
 

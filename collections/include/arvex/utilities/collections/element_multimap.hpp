@@ -46,6 +46,18 @@ class ElementMultimapBase : public KeyedElementCollection<K, T, Container> {
             }
             return result;
         }
+        std::vector<ModelElement> genericGroupOf(ModelElement const& element) const override {
+            auto const& collection = this->collection();
+            if (!this->genericContains(element)) {
+                return {};
+            }
+            std::vector<ModelElement> result;
+            for (T const& entry :
+                 collection.findAll(collection.keyOf(ElementMultimapBase::recordOf(element)))) {
+                result.emplace_back(entry);
+            }
+            return result;
+        }
     };
 
     ElementMultimapBase(ModelElement::CollectionPrivateTag, KeyExtractor keyExtractor,

@@ -170,13 +170,21 @@ class TypedReferenceCollectionWithProxies : public TypedReferenceCollection<T, C
     /// The resolved elements in the container's order, then the proxies (in no order).
     std::vector<ModelElement> getAllValuesAndProxies() const override {
         std::vector<ModelElement> values = this->getAllValues();
+        std::vector<ModelElement> proxies = getProxies();
+        values.insert(values.end(), std::make_move_iterator(proxies.begin()),
+                      std::make_move_iterator(proxies.end()));
+        return values;
+    }
+
+    std::vector<ModelElement> getProxies() const override {
+        std::vector<ModelElement> proxies;
         if (m_proxies) {
-            values.reserve(values.size() + m_proxies->size());
+            proxies.reserve(m_proxies->size());
             for (auto const& entry : *m_proxies) {
-                values.push_back(entry.second);
+                proxies.push_back(entry.second);
             }
         }
-        return values;
+        return proxies;
     }
 
     /// A proxy goes to the proxy table, anything else to basicAdd.

@@ -114,6 +114,8 @@ KORM0_DEFINE_MESSAGE(ModelFileUnknownClass,
                      "registered.");
 KORM0_DEFINE_MESSAGE(ModelFileCannotOpen, "The model file \"{0}\" cannot be opened: {1}.");
 KORM0_DEFINE_MESSAGE(ModelFileCannotWrite, "The model cannot be written to \"{0}\": {1}.");
+KORM0_DEFINE_MESSAGE(ModelFileInUse,
+                     "The model file \"{0}\" is open for writing in another process.");
 KORM0_DEFINE_MESSAGE(ModelHasNoFile,
                      "Model \"{0}\" has not been saved to a file yet; give a path to save it.");
 

@@ -39,10 +39,12 @@ class KORM_ZERO_EXPORT Model {
     /// name already taken by an open model reports UniquenessConstraint.
     static Model create(std::u16string const& name = {});
     /// The model of the model file at `path` (docs/model_files.md), registered as open under
-    /// the file's model name like create(name), with an empty undo history. A file already
-    /// open in this process gives the model already open. A missing file, a file that is not
-    /// a model file, is of a newer format or is damaged, or needs meta-packages or classes
-    /// that are not registered, reports a ModelFile* message and gives no model.
+    /// the file's model name like create(name), with an empty undo history and no unsaved
+    /// changes. The file stays open, locked for other processes, while the model lives. A file
+    /// already open in this process gives the model already open; one open in another process
+    /// reports ModelFileInUse. A missing file, a file that is not a model file, is of a newer
+    /// format or is damaged, or needs meta-packages or classes that are not registered, reports
+    /// a ModelFile* message and gives no model.
     static Model open(std::string const& path);
 
     Model() noexcept = default;
@@ -68,17 +70,26 @@ class KORM_ZERO_EXPORT Model {
     /// The live element with that UUID, or an empty handle.
     ModelElement findElement(boost::uuids::uuid const& id) const;
 
-    /// Writes every element to the model file at `path` (created or replaced) in one
-    /// transaction of the file, and remembers the file for save(). A file that cannot be
-    /// written, a value that cannot be stored, an open transaction, or a file another model of
-    /// this process is open from report ModelFileCannotWrite; the file and the model are then
-    /// as they were.
+    /// Writes the model to the model file at `path` in one transaction of the file, and keeps
+    /// the file open (locked for other processes) for later saves. To a new file the whole
+    /// model is written (the file is created or replaced, and the model lets go of its former
+    /// file); to the model's own file only the elements created, changed or destroyed since it
+    /// was last written. A file that cannot be written, a value that cannot be stored, an open
+    /// transaction, or a file another model of this process is open from report
+    /// ModelFileCannotWrite, a file open in another process ModelFileInUse; the file and the
+    /// model are then as they were.
     void save(std::string const& path) const;
     /// save(path) to the file the model was opened from or last saved to; a model without one
     /// reports ModelHasNoFile.
     void save() const;
+    /// True when a commit, undo or redo changed the model since it was created, opened or last
+    /// saved.
+    bool hasUnsavedChanges() const;
 
   private:
+    void saveToItsFile(std::string const& path) const;
+    void saveToNewFile(std::string const& path, std::string const& key) const;
+
     Impl* m_impl = nullptr;
 };
 

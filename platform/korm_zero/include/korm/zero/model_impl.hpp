@@ -28,6 +28,7 @@ namespace korm::zero {
 
 namespace detail {
 class ModelReferences;
+struct ModelFile;
 }
 
 /// What one outermost commit, undo or redo did to a model.
@@ -170,6 +171,16 @@ class KORM_ZERO_EXPORT Model::Impl {
     /// Drops the undo and redo history; what only the history could bring back is released.
     void clearUndoHistory();
 
+    // ---- model files --------------------------------------------------------------------
+
+    /// True when a commit, undo or redo changed the model since it was created, opened or last
+    /// saved. Undo and redo count as changes even when they lead back to the saved state.
+    bool hasUnsavedChanges() const noexcept { return m_unsavedChanges; }
+    /// The number of elements (live or gone) the next save() to the model's file rewrites or
+    /// removes; 0 for a model without file. Tests use it to check that the cost of a save
+    /// follows the size of the change.
+    std::size_t getUnsavedElementCount() const noexcept;
+
     // ---- listeners and freezing ---------------------------------------------------------
 
     void addListener(ModelListener* listener);
@@ -254,6 +265,9 @@ class KORM_ZERO_EXPORT Model::Impl {
         std::vector<std::unique_ptr<ModelElement::Impl::Storage>>& current) noexcept;
     ModelChangeEvent makeEvent(ModelChangeEvent::Cause cause, UndoStep const& step);
     boost::optional<ModelChangeEvent> eventFor(ModelChangeEvent::Cause cause, UndoStep const& step);
+    /// Records that `step` was committed, undone or redone: the model has unsaved changes, and
+    /// its file (if any) must rewrite the elements the step touched.
+    void noteUnsaved(UndoStep const& step) noexcept;
     static std::unique_ptr<ModelElement::Impl::Storage> pruneChain(
         std::unique_ptr<ModelElement::Impl::Storage> chain,
         ModelElement::Impl const& element) noexcept;
@@ -265,6 +279,9 @@ class KORM_ZERO_EXPORT Model::Impl {
     mutable std::atomic<std::int32_t> m_refCount{0};
     std::u16string m_name;
     std::string m_filePath;
+    // The open model file and what changed since it was last written (model_file.hpp).
+    std::unique_ptr<detail::ModelFile> m_file;
+    bool m_unsavedChanges = false;
     boost::uuids::uuid m_uuid;
 
     // The UUID index is intrusive: each element record carries its own link, so indexing an

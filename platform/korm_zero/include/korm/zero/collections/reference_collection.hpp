@@ -88,6 +88,10 @@ class KORM_ZERO_EXPORT GenericMultimapInterface : public GenericCollectionInterf
     virtual meta::Type getQualifierType() const = 0;
     /// Every distinct key once, ascending.
     virtual std::vector<Value> genericKeys() const = 0;
+    /// The elements filed under the key of `element` (itself included), in insertion order;
+    /// empty when `element` is not held. The default looks through every key; collections
+    /// that can find an element's key override it.
+    virtual std::vector<ModelElement> genericGroupOf(ModelElement const& element) const;
     bool isMultimapInterface() const override;
 };
 
@@ -124,6 +128,9 @@ class KORM_ZERO_EXPORT ReferenceCollection : public AbstractOwnedCollection {
     virtual std::vector<ModelElement> getAllValues() const = 0;
     /// Every resolved element followed by every proxy held. The default: getAllValues().
     virtual std::vector<ModelElement> getAllValuesAndProxies() const;
+    /// Every proxy held. The default picks them out of getAllValuesAndProxies(); collections
+    /// that keep their proxies apart override it, so that it costs what they hold.
+    virtual std::vector<ModelElement> getProxies() const;
     /// The generic interface, or null when the typed collection set none.
     virtual GenericCollectionInterface* getGenericInterface() const noexcept;
     /// Called by the framework when a proxy held at `index` (meaning defined by the typed
