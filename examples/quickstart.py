@@ -9,6 +9,8 @@ Everything below goes through the classes the library registers with the host: z
 Python class for each of them, and `help(arvex.UUIDMap)` lists their members.
 """
 
+import os
+import tempfile
 import uuid
 
 import zolmar
@@ -83,6 +85,20 @@ model.undo()
 print("after undo it is back:", umap.hasKey(parts[2]))
 model.redo()
 print("after redo it is gone again:", not umap.hasKey(parts[2]))
+
+step("A model is saved to a file and opened again")
+with tempfile.TemporaryDirectory() as folder:
+    path = os.path.join(folder, "quickstart.model")
+    model.save(path)  # later, model.save() writes only what changed to the same file
+    print("unsaved changes after saving:", model.hasUnsavedChanges())
+    map_id = umap.UUID
+    del model  # the last reference: the model is closed, and its elements go with it
+    print("the map went with its model:", not umap.isValid())
+    model = korm.Model.open(path)
+    umap = model.findElement(map_id)
+    print("opened again:", model)
+    print("the pairs survived:", [umap.findValueForKey(p) for p in parts[:2]] == drawings[:2])
+    print("and the erased third part stays erased:", not umap.hasKey(parts[2]))
 
 step("Named paths: a doubled slash is a slash inside a name")
 for path in ["vehicle/engine/piston", "Motor//Generator/rotor"]:

@@ -10,6 +10,7 @@
 #include "arvex/utilities/meta/package_table.hpp"
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
+#include "korm/zero/meta/package_loaders.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/transaction.hpp"
 
@@ -52,6 +53,15 @@ void forEachHandle(MetaPackageArvex_utilities& package, Visit&& visit) {
         }
     }
 }
+
+void build() {
+    static_cast<void>(MetaPackageArvex_utilities::getInstance());
+}
+
+// Recorded while the library is loaded: a model file of the library's classes then has the
+// meta-package built when it is opened, even in a process that has not used them yet.
+korm::zero::meta::PackageLoaderRegistration const loaderRegistration(uriOf(table::ROOT_PACKAGE),
+                                                                     &build);
 
 }  // namespace
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <iostream>
 
 #include "arvex/utilities/bindings/entry_points.hpp"
@@ -123,6 +126,58 @@ TEST(HostFaultSweep, CallsThroughTheHostInterface) {
     }
     EXPECT_GT(points, 0);
     std::cout << "host calls: " << points << " fault points, every one consistent\n";
+}
+
+// Saving and opening through the host. A failed save leaves the model as it was; a failed open
+// leaves no model, no host object and no element record; the saved file opens afterwards.
+TEST(HostFaultSweep, ModelFilesThroughTheHost) {
+    ZRInitialize_arvex_utilities();
+    std::filesystem::path const dir =
+        std::filesystem::temp_directory_path() / ("host-sweep-files-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    Value const path = Value(zvCreateString_UTF8((dir / "swept.model").string()));
+    Value model = host::construct(kz::zi::ModelClassName, {text("swept").get()});
+    kz::Model const native = kz::zi::modelOf(model.get());
+    Value map = host::construct("arvex.utilities.UUIDMap", {model.get()});
+    Value const k1 = text("00000000-0000-0000-0000-000000000001");
+    Value const v1 = text("10000000-0000-0000-0000-000000000001");
+    call(map, "insertPair", {k1.get(), v1.get()}, 0);
+    call(model, "save", {path.get()}, 0);
+
+    // A second file, of a model that is gone: every open of it opens it afresh.
+    Value const otherPath = Value(zvCreateString_UTF8((dir / "other.model").string()));
+    {
+        Value const other = host::construct(kz::zi::ModelClassName, {text("swept-other").get()});
+        Value const otherMap = host::construct("arvex.utilities.UUIDMap", {other.get()});
+        call(otherMap, "insertPair", {k1.get(), v1.get()}, 0);
+        call(other, "save", {otherPath.get()}, 0);
+    }
+    auto const save = [&] { call(model, "save", {}, 0); };
+    auto const open = [&] {
+        std::size_t const objects = host::liveObjectCount();
+        try {
+            unwrapped([&] { host::call(kz::zi::ModelClassName, "open", {otherPath.get()}, 1); });
+        } catch (...) {
+            EXPECT_EQ(host::liveObjectCount(), objects) << "a failed open left its object";
+            EXPECT_FALSE(kz::OpenModels::find(u"swept-other")) << "a failed open left its model";
+            throw;
+        }
+    };
+    long points = 0;
+    for (Fault fault : {Fault::ALLOCATION, Fault::FRAMEWORK_CALL}) {
+        // Alone only: a model with an open transaction is never saved.
+        points += sweep("host Model.save", native, {save, save}, fault, Scope::ALONE);
+        points += sweep("host Model.open", native, {open, open}, fault, Scope::ALONE);
+    }
+    map.reset();
+    model.reset();
+    Value const reopened =
+        std::move(host::call(kz::zi::ModelClassName, "open", {path.get()}, 1).outputs[0]);
+    EXPECT_EQ(kz::zi::modelOf(reopened.get())->getElementCount(), 2U) << "the map and its pair";
+    std::filesystem::remove_all(dir);
+    EXPECT_GT(points, 0);
+    std::cout << "model files through the host: " << points
+              << " fault points, every one consistent\n";
 }
 
 }  // namespace

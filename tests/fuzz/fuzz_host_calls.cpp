@@ -56,8 +56,12 @@ std::vector<std::string> const kClasses = {
     "korm.zero.meta.Class",
 };
 
-/// Every method and property name of the registered classes, and every class: the names a
-/// call may use.
+/// The model's file methods: they would read and write files named by whatever text an input
+/// holds, anywhere the process may write. Their refusals are tested with the host class.
+std::set<std::string> const kFileMethods = {"open", "save"};
+
+/// Every method and property name of the registered classes but the file methods, and every
+/// class: the names a call may use.
 struct Names {
     std::vector<std::string> methods;
     std::vector<std::string> properties;
@@ -68,7 +72,8 @@ struct Names {
         std::set<std::string> p;
         for (std::string const& cls : kClasses) {
             for (host::MemberDescription const& member : host::describeClass(cls).members) {
-                if (member.kind == host::MemberKind::Method) {
+                if (member.kind == host::MemberKind::Method &&
+                    kFileMethods.count(member.name) == 0) {
                     m.insert(member.name);
                 } else if (member.kind == host::MemberKind::Property) {
                     p.insert(member.name);

@@ -99,7 +99,7 @@ void Model::save(std::string const& path) const {
         reportException(messages::ModelFileCannotWrite(
             path, std::string("another open model was opened from or saved to it")));
     }
-    if (key == m_impl->m_filePath) {
+    if (key == m_impl->m_filePath && m_impl->m_file) {
         saveToItsFile(path);
     } else {
         saveToNewFile(path, key);
@@ -126,7 +126,9 @@ void Model::saveToNewFile(std::string const& path, std::string const& key) const
     file->store->writeAll(image);
     std::string newPath = key;  // copied before anything is recorded
     detail::rememberModelFile(key, m_impl);
-    detail::forgetModelFile(m_impl->m_filePath, m_impl);
+    if (m_impl->m_filePath != key) {
+        detail::forgetModelFile(m_impl->m_filePath, m_impl);
+    }
     m_impl->m_filePath.swap(newPath);
     m_impl->m_file = std::move(file);
 }

@@ -2,6 +2,20 @@
 //
 //   Model(opt_name)          creates a new, empty model (a non-empty name registers it as an
 //                            open model under that name)
+//   open(path)               static -> korm.zero.Model: the model of the model file at path
+//                            (Model::open). A file whose model is open already gives that
+//                            model's host object (closed, if it was closed). A refused file
+//                            reports the framework's ModelFile* message and gives no model.
+//   save(self, opt_path)     writes the model to the file at path, which the model keeps (open
+//                            and locked against other processes) for later saves; without a
+//                            path, what changed since the last save to that file
+//                            (ModelHasNoFile when there is none). A refusal reports
+//                            ModelFileCannotWrite (ModelFileInUse for a file another process
+//                            holds) and changes nothing; a transaction opened through the host
+//                            and still open is refused so, since a file holds committed states
+//                            only.
+//   hasUnsavedChanges(self)  -> logical scalar: whether a commit, undo or redo changed the model
+//                            since it was created, opened or last saved
 //   property "Name"          read-only, the model's name
 //   beginTransaction(self)   opens a transaction (nested in the ones this object opened)
 //   commit(self)             commits the innermost transaction this object opened
@@ -147,6 +161,37 @@ void getElementCount(int& outputCount, Value* outputs, int inputCount,
     internal::setOutput(outputCount, outputs, Value(zvCreateDouble(count)));
 }
 
+// The path of a file as UTF-8. An unpaired surrogate has no UTF-8 form: converting it
+// leniently would name another file, so it is refused.
+std::string pathOf(zvArray const* value) {
+    std::u16string const path = olan::factory::extractString(value);
+    if (!tarsk::core::text::isWellFormed(path)) {
+        internal::invalidValue("model file path", tarsk::core::text::toUtf8Lossy(path),
+                               "well-formed text");
+    }
+    return tarsk::core::text::toUtf8(path);
+}
+
+// The host has checked the input count against the signature.
+void open(int& outputCount, Value* outputs, int, zvArray const* const* inputs) {
+    internal::setOutput(outputCount, outputs, bindModel(Model::open(pathOf(inputs[0]))));
+}
+
+void save(int& outputCount, Value*, int inputCount, zvArray const* const* inputs) {
+    HostModel& record = self(inputCount, inputs);
+    if (inputCount > 1) {
+        record.model.save(pathOf(inputs[1]));
+    } else {
+        record.model.save();
+    }
+    outputCount = 0;
+}
+
+void hasUnsavedChanges(int& outputCount, Value* outputs, int inputCount,
+                       zvArray const* const* inputs) {
+    internal::setOutput(outputCount, outputs, self(inputCount, inputs).model.hasUnsavedChanges());
+}
+
 void findElement(int& outputCount, Value* outputs, int inputCount, zvArray const* const* inputs) {
     HostModel& record = self(inputCount, inputs);
     boost::optional<boost::uuids::uuid> const id = detail::extractUuid(inputs[1]);
@@ -188,6 +233,11 @@ class ModelClass final : public olan::factory::HandleClassInfo<HostModel, false>
         addMethod(definition, "findElement", 0, &findElement, 0, "obj uuid", ModelElementClassName,
                   self, "char");
         addMethod(definition, "close", 0, &close, 0, "obj", "void", self);
+        addMethod(definition, "open", olan::factory::MethodAttributes::Static, &open, 0, "path",
+                  self, "char");
+        addMethod(definition, "save", 0, &save, 1, "obj opt_path", "void", self, "char");
+        addMethod(definition, "hasUnsavedChanges", 0, &hasUnsavedChanges, 0, "obj",
+                  "logical scalar", self);
     }
     bool requiresNativeBinding() const override { return true; }
 

@@ -1,6 +1,10 @@
 // The model, element and meta-class host classes, driven through the host call interface.
 
+#include <unistd.h>
+
 #include <boost/uuid/uuid_io.hpp>
+#include <filesystem>
+#include <fstream>
 
 #include "../korm_zero/test_node.hpp"
 #include "zi_test_support.hpp"
@@ -9,6 +13,7 @@ namespace zi_test {
 namespace {
 
 using korm::zero::test::holderPackage;
+using korm::zero::test::registry;
 using korm::zero::test::TestNode;
 namespace zi = korm::zero::zi;
 
@@ -140,6 +145,82 @@ TEST_F(HostClassesTest, MetaClassObjectsDescribeTheirClass) {
     EXPECT_EQ(argumentNames("fetch"), (std::vector<std::u16string>{u"what"}));
     EXPECT_EQ(argumentNames("speak"), (std::vector<std::u16string>{u"loudness"}));  // inherited
     EXPECT_TRUE(argumentNames("sleep").empty());
+}
+
+// Model files through the host: a model of the sample package saved and opened again. Its dogs
+// have no toys: a toy's label would need a value codec, and values are the framework's own
+// tests' concern.
+class HostModelFileTest : public HostClassesTest {
+  protected:
+    std::filesystem::path dir;
+
+    void SetUp() override {
+        registry().registerRootPackage(holderPackage().package);
+        dir = std::filesystem::temp_directory_path() /
+              ("host-model-file-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        HostClassesTest::TearDown();
+        registry().unregisterRootPackage(holderPackage().package.getPackageImpl()->getUri());
+        std::filesystem::remove_all(dir);
+    }
+    Value file(char const* name) const { return text((dir / name).string()); }
+    static Value open(Value const& path) {
+        return std::move(host::call("korm.zero.Model", "open", {path.get()}, 1).outputs.at(0));
+    }
+};
+
+TEST_F(HostModelFileTest, AModelSavedThroughTheHostOpensAgainAsOneHostObjectPerModel) {
+    Value const path = file("kennel.model");
+    model = host::construct("korm.zero.Model", {text("host-kennel").get()});
+    Value dog = dogWithToys(0);
+    std::string const dogId = textOf(host::getProperty(dog.get(), "UUID"));
+    EXPECT_ERROR_ID(host::callOn(model.get(), "save", {}, 0), "korm0:messages:ModelHasNoFile");
+    host::callOn(model.get(), "save", {path.get()}, 0);
+    EXPECT_EQ(objectOf(open(path)), objectOf(model)) << "the open model's own host object";
+
+    // Changes after the first save go to the remembered file.
+    auto const unsaved = [&] { return flagOf(callOne(model, "hasUnsavedChanges")); };
+    EXPECT_FALSE(unsaved());
+    Value second = dogWithToys(0);
+    EXPECT_TRUE(unsaved());
+    host::callOn(model.get(), "save", {}, 0);
+    EXPECT_FALSE(unsaved());
+    model.reset();  // the last handle: the model goes, and with it its tie to the file
+    EXPECT_FALSE(flagOf(callOne(dog, "isValid")));
+
+    model = open(path);
+    EXPECT_EQ(textOf(host::getProperty(model.get(), "Name")), "host-kennel");
+    EXPECT_EQ(count(), 2);
+    EXPECT_FALSE(flagOf(callOne(model, "canUndo"))) << "opening is no undo step";
+    EXPECT_FALSE(unsaved());
+    Value found = callOne(model, "findElement", {text(dogId).get()});
+    EXPECT_EQ(host::className(found.get()), dogClass());
+    EXPECT_EQ(objectOf(callOne(found, "getModel")), objectOf(model));
+    // A static method called on an object ignores the object.
+    EXPECT_EQ(objectOf(callOne(found, "getModel")), objectOf(callOne(model, "open", {path.get()})));
+}
+
+TEST_F(HostModelFileTest, RefusedFilesAndPathsReportTheFrameworksMessagesAndChangeNothing) {
+    std::ofstream((dir / "notes.txt").string()) << "not a model";
+    EXPECT_ERROR_ID(open(file("notes.txt")), "korm0:messages:ModelFileNotAModel");
+    EXPECT_ERROR_ID(open(Value(zvCreateDouble(1))), "Zolmar:class:StringExpected");
+    // A lone surrogate has no UTF-8 form: leniently converted it would name another file.
+    Value const lone = Value(zvCreateString_UTF16(u"\xD800.model"));
+    EXPECT_ERROR_ID(open(lone), "korm0:messages:InvalidValue");
+    EXPECT_ERROR_ID(host::callOn(model.get(), "save", {lone.get()}, 0),
+                    "korm0:messages:InvalidValue");
+
+    // A transaction opened through the host is refused, and stays open to be ended.
+    Value dog = dogWithToys(0);
+    host::callOn(model.get(), "beginTransaction", {}, 0);
+    EXPECT_ERROR_ID(host::callOn(model.get(), "save", {file("open.model").get()}, 0),
+                    "korm0:messages:ModelFileCannotWrite");
+    host::callOn(model.get(), "commit", {}, 0);
+    EXPECT_EQ(count(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "open.model"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/meta/meta_registry.hpp"
+#include "korm/zero/meta/package_loaders.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/proxy.hpp"
 #include "korm/zero/services/hashers.hpp"
@@ -17,6 +18,7 @@
 #include "korm/zero/value_codec.hpp"
 #include "member_rows.hpp"
 #include "model_image.hpp"
+#include "tarsk/core/except/exception.hpp"
 #include "tarsk/core/text.hpp"
 
 namespace korm::zero::store {
@@ -66,7 +68,8 @@ class ImageReader {
 
 void ImageReader::checkPackages(StoredHeader const& header) const {
     for (auto const& uri : header.packageUris) {
-        if (m_registry.getRootPackage(uri).isEmpty()) {
+        // A package built on first use is built now, if its library recorded how.
+        if (meta::loadRootPackage(uri).isEmpty()) {
             reportException(messages::ModelFileUnknownPackage(m_path, uri));
         }
     }
@@ -75,7 +78,7 @@ void ImageReader::checkPackages(StoredHeader const& header) const {
 std::u16string ImageReader::text16(std::string const& bytes) const {
     try {
         return toUtf16(bytes);
-    } catch (std::exception const&) {
+    } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const&) {
         corrupt("a proxy id is not well-formed UTF-8");
     }
 }

@@ -1,5 +1,6 @@
 // makeImage: a model's live elements as rows, generically through the meta model.
 
+#include <algorithm>
 #include <set>
 #include <unordered_set>
 
@@ -116,6 +117,7 @@ void ImageWriter::addProperty(ModelElement::Impl const& element, meta::Property 
         // A many-valued property's value refers to its collection.
         if (auto const* collection = static_cast<ReferenceCollection const*>(value.getPayload())) {
             bool const inMemberRows = isStoredInMemberRows(*record, *collection);
+            row.member = true;
             for (ModelElement const& member :
                  inMemberRows ? collection->getProxies() : membersInOrder(*collection)) {
                 addReference(row, *member.getImpl());
@@ -186,8 +188,14 @@ ModelImage ImageWriter::take(std::u16string const& modelName) {
 }  // namespace
 
 ModelImage makeImage(Model::Impl const& model, std::string const& path) {
+    // In UUID order: the file's tables are keyed by UUID, and rows that arrive in key order
+    // append to full pages instead of splitting half-full ones all over the tree.
+    std::vector<ModelElement> elements = model.getElements();
+    std::sort(elements.begin(), elements.end(), [](ModelElement const& a, ModelElement const& b) {
+        return a->getUuid() < b->getUuid();
+    });
     ImageWriter writer(model, path);
-    for (ModelElement const& element : model.getElements()) {
+    for (ModelElement const& element : elements) {
         writer.addElement(*element.getImpl());
     }
     return writer.take(model.getName());

@@ -40,6 +40,8 @@ struct StoredValue {
     boost::uuids::uuid property;
     /// 0 for a single value; the member's place in its collection's order.
     std::int64_t position = 0;
+    /// A member of a collection (else a single value).
+    bool member = false;
     Kind kind = Kind::BYTES;
     /// BYTES: the codec's bytes; ELEMENT: the target's 16 bytes; PROXY: its element id (UTF-8).
     std::string data;
@@ -51,7 +53,8 @@ struct StoredValue {
 struct ModelImage {
     StoredHeader header;
     std::vector<StoredElement> elements;
-    /// Sorted by element, property and position when read from a store.
+    /// The values of each element follow those of the elements before it in `elements` (a
+    /// store reads them back in another order).
     std::vector<StoredValue> values;
 };
 

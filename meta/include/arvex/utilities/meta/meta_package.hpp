@@ -10,9 +10,10 @@
 // Package URIs are SCHEMA_HOST followed by "/korm0/arvex_utilities/V3" (root),
 // ".../V3/arvex" and ".../V3/arvex.utilities".
 //
-// The meta-package is built once per process, on first use (getInstance(), or a model class's
-// metaClass()), never at load time. It then lives until the process ends; its handles are
-// only read from then on, by any thread.
+// The meta-package is built once per process, on first use (getInstance(), a model class's
+// metaClass(), or opening a model file that names its root package), never at load time: at
+// load the library only records how to build it (korm/zero/meta/package_loaders.hpp). It then
+// lives until the process ends; its handles are only read from then on, by any thread.
 
 #include <boost/uuid/uuid.hpp>
 #include <cstddef>
