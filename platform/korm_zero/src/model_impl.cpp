@@ -30,6 +30,7 @@
 #include "korm/zero/testing.hpp"
 #include "korm/zero/uuid_text.hpp"
 #include "model_file.hpp"
+#include "model_references.hpp"
 #include "open_models.hpp"
 #include "tarsk/core/text.hpp"
 
@@ -997,26 +998,8 @@ ModelElement Model::Impl::resolve(ModelElement::Impl const* /*owner*/, ModelElem
     }
     testing::detail::failurePoint();
     ProxyResolutionScope const resolving;
-    ProxyId const& id = *proxy->m_proxyId;
-    auto const target = id.getTargetUuid();
-    if (!target) {
-        return proxy;
-    }
-    Model other;
-    Model::Impl const* model = this;
-    if (id.isCrossModel() && *id.getModelName() != m_name) {
-        other = OpenModels::find(*id.getModelName());
-        if (!other && mayOpen) {
-            if (auto const opener = OpenModels::getOpener()) {
-                other = opener(*id.getModelName());
-            }
-        }
-        if (!other) {
-            return proxy;
-        }
-        model = other.getImpl();
-    }
-    ModelElement::Impl* const found = model->findElement(*target, FIND_LIVE);
+    ModelElement::Impl* const found =
+        detail::ModelReferences::resolve(*this, *proxy->m_proxyId, mayOpen);
     return found != nullptr ? ModelElement(found) : proxy;
 }
 

@@ -10,6 +10,7 @@
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/model_impl.hpp"
+#include "korm/zero/uuid_text.hpp"
 #include "korm/zero/value_codec.hpp"
 #include "member_rows.hpp"
 #include "model_image.hpp"
@@ -63,7 +64,7 @@ std::vector<ModelElement> membersInOrder(ReferenceCollection const& collection) 
 
 class ImageWriter {
   public:
-    explicit ImageWriter(std::string const& path) : m_path(path) {}
+    ImageWriter(Model::Impl const& model, std::string const& path) : m_model(model), m_path(path) {}
     /// Makes room for the rows of `elements` at once: growing the rows one by one moves a
     /// large model's values again and again.
     void reserve(std::vector<ModelElement> const& elements);
@@ -79,7 +80,9 @@ class ImageWriter {
     void addProperty(ModelElement::Impl const& element, meta::Property const& property);
     void addPrimitive(StoredValue row, meta::Property const& property, Value const& value);
     void addReference(StoredValue row, ModelElement::Impl const& target);
+    ProxyId proxyIdInto(ModelElement::Impl const& target) const;
 
+    Model::Impl const& m_model;
     std::string const& m_path;
     ModelImage m_image;
     std::set<std::u16string> m_uris;
@@ -190,8 +193,27 @@ void ImageWriter::addPrimitive(StoredValue row, meta::Property const& property,
     m_image.values.push_back(std::move(row));
 }
 
+/// The proxy id of `target`, an element of another model: a resolved reference into that
+/// model is saved as the proxy it was opened as, with the model's name.
+ProxyId ImageWriter::proxyIdInto(ModelElement::Impl const& target) const {
+    Model::Impl const* const home = target.getModelImpl();
+    if (home == nullptr || home->getName().empty()) {
+        reportException(korm0::messages::ModelFileCannotWrite(
+            m_path, "a reference leads to element " + uuidText(target.getUuid()) + " of " +
+                        (home == nullptr ? "a model that is closed" : "a model without a name") +
+                        ", which a model file cannot name"));
+    }
+    return target.getPersistentProxyId(true);
+}
+
 void ImageWriter::addReference(StoredValue row, ModelElement::Impl const& target) {
-    if (ProxyId const* id = target.getProxyId()) {
+    boost::optional<ProxyId> away;
+    ProxyId const* id = target.getProxyId();
+    if (id == nullptr && target.getModelImpl() != &m_model) {
+        away = proxyIdInto(target);
+        id = &*away;
+    }
+    if (id != nullptr) {
         row.kind = StoredValue::Kind::PROXY;
         row.data = toUtf8(id->getElementId());
         row.proxyClass = toUtf8(id->getClassId());
@@ -218,7 +240,7 @@ ModelImage makeImage(Model::Impl const& model, std::string const& path) {
     std::sort(elements.begin(), elements.end(), [](ModelElement const& a, ModelElement const& b) {
         return a->getUuid() < b->getUuid();
     });
-    ImageWriter writer(path);
+    ImageWriter writer(model, path);
     writer.reserve(elements);
     for (ModelElement const& element : elements) {
         writer.addElement(*element.getImpl());
@@ -251,7 +273,7 @@ void repositionGroupOf(ModelElement::Impl const& member, UuidSet const& unsaved,
 
 ImageChanges makeChanges(Model::Impl const& model, UuidSet const& unsaved,
                          std::string const& path) {
-    ImageWriter writer(path);
+    ImageWriter writer(model, path);
     ImageChanges changes;
     std::unordered_set<ModelElement::Impl const*> seen;
     for (auto const& id : unsaved) {

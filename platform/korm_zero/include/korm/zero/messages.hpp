@@ -119,6 +119,21 @@ KORM0_DEFINE_MESSAGE(ModelFileInUse,
 KORM0_DEFINE_MESSAGE(ModelHasNoFile,
                      "Model \"{0}\" has not been saved to a file yet; give a path to save it.");
 
+// Why a reference into another model stays unresolved (findUnresolvedReferences), and the
+// model names that cannot name a model file (ModelFiles::fileNameFor).
+KORM0_DEFINE_MESSAGE(ModelNameNotAFileName,
+                     "The model name \"{0}\" cannot name a model file: {1}.");
+KORM0_DEFINE_MESSAGE(ReferencedModelNotFound,
+                     "Model \"{0}\" is not open, and no file {1} was found beside the referring "
+                     "model's file or on the search path ({2}).");
+KORM0_DEFINE_MESSAGE(ReferencedModelFileUnusable,
+                     "The file \"{0}\" found for model \"{1}\" cannot be used: {2}");
+KORM0_DEFINE_MESSAGE(ReferencedElementNotFound, "Model \"{0}\" holds no element {1}.");
+KORM0_DEFINE_MESSAGE(ReferencedClassNotRegistered,
+                     "The reference to element {0} names class {1}, which is not registered.");
+KORM0_DEFINE_MESSAGE(ReferencedClassMismatch,
+                     "Element {0} of model \"{1}\" is of class {2}, which does not fit {3}.");
+
 #undef KORM0_DEFINE_MESSAGE
 
 }  // namespace korm0::messages

@@ -27,6 +27,7 @@
 namespace korm::zero {
 
 namespace detail {
+class ModelReferences;
 struct ModelFile;
 }
 
@@ -129,10 +130,12 @@ class KORM_ZERO_EXPORT Model::Impl {
     // ---- proxies ------------------------------------------------------------------------
 
     /// The element `proxy` stands for: in this model by its UUID when the proxy names no
-    /// other model, else in the open model of that name (asking the OpenModels opener when
-    /// none is open). Gives `proxy` itself when the target cannot be found, an empty handle
-    /// for an empty one, and any non-proxy element unchanged. `owner` is the element that
-    /// holds the proxy (may be null).
+    /// other model, else in the open model of that name; when none is open, in the model the
+    /// OpenModels opener gives, else in the model of its model file (ModelFiles::findFile),
+    /// opened and kept open as long as this model. Gives `proxy` itself when the target cannot
+    /// be found or is not of the class the proxy names (a failure is remembered for
+    /// findUnresolvedReferences), an empty handle for an empty one, and any non-proxy element
+    /// unchanged. `owner` is the element that holds the proxy (may be null).
     ModelElement resolveProxy(ModelElement::Impl const* owner, ModelElement const& proxy);
     /// The same without opening anything.
     ModelElement peekResolveProxy(ModelElement::Impl const* owner, ModelElement const& proxy) const;
@@ -192,6 +195,7 @@ class KORM_ZERO_EXPORT Model::Impl {
     friend class Model::Thawer;
     friend class Transaction;
     friend class ModelElement::Impl;
+    friend class detail::ModelReferences;
 
     struct Level {
         std::uint32_t id;
@@ -328,6 +332,10 @@ class KORM_ZERO_EXPORT Model::Impl {
 
     std::atomic<int> m_freezeCount{0};
     std::atomic<int> m_thawCount{0};
+
+    // Made on first need by resolution. Declared last so that it is destroyed first, releasing
+    // the models opened for this one once its own elements are detached.
+    mutable std::unique_ptr<detail::ModelReferences> m_references;
 };
 
 }  // namespace korm::zero

@@ -89,8 +89,9 @@ class KORM_ZERO_EXPORT OpenModels {
     static Model find(std::u16string const& name);
     /// The names of all open models, sorted.
     static std::vector<std::u16string> getNames();
-    /// Installs the opener that Model::Impl::resolveProxy asks for a model that is not open
-    /// (an empty function removes it). peekResolveProxy never asks it.
+    /// Installs the opener that Model::Impl::resolveProxy asks for a model that is not open,
+    /// before it looks for the model's file (an empty function removes it). The model it
+    /// gives is kept open by the referring model. peekResolveProxy never asks it.
     static void setOpener(Opener opener);
     static Opener getOpener();
 };
