@@ -61,6 +61,9 @@ class ImageReader {
     meta::Property propertyOf(ModelElement::Impl const& element,
                               boost::uuids::uuid const& id) const;
     ModelElement::Impl& elementOf(boost::uuids::uuid const& id) const;
+    /// The collection a member row files its element in (ModelFileCorrupt when the row's
+    /// container and property name no collection stored in member rows).
+    ReferenceCollection* memberRowCollection(StoredElement const& row) const;
     /// Rows come sorted by element and property, so the previous row's target is kept and
     /// looked up again only for a row that names another element or property.
     Target const& targetOf(StoredValue const& row);
@@ -75,6 +78,9 @@ class ImageReader {
     meta::MetaRegistry& m_registry;
     std::unordered_map<boost::uuids::uuid, ModelElement::Impl*, services::hashers::KORM0Hasher>
         m_elements;
+    /// The records made, in the order of the image's elements: the passes over the elements
+    /// take them by index instead of looking each up by UUID.
+    std::vector<ModelElement::Impl*> m_made;
     Target m_target;
 };
 
@@ -124,8 +130,15 @@ ModelElement::Impl& ImageReader::elementOf(boost::uuids::uuid const& id) const {
 
 void ImageReader::createElements(std::vector<StoredElement> const& elements) {
     m_elements.reserve(elements.size());
+    m_made.reserve(elements.size());
+    // Most rows are of the class of the row before (a map's pairs): its look-up is kept.
+    boost::uuids::uuid lastClassId{};
+    meta::Class metaClass;
     for (auto const& row : elements) {
-        meta::Class const metaClass = classOf(row.classId);
+        if (metaClass.isEmpty() || row.classId != lastClassId) {
+            metaClass = classOf(row.classId);
+            lastClassId = row.classId;
+        }
         auto builder = m_registry.createBuilder(metaClass, m_model);
         if (!builder) {
             reportException(messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
@@ -136,6 +149,7 @@ void ImageReader::createElements(std::vector<StoredElement> const& elements) {
         }
         element->notifyCreated();
         m_elements.emplace(row.id, element.getImpl());
+        m_made.push_back(element.getImpl());
     }
 }
 
@@ -175,20 +189,21 @@ void ImageReader::addMemberRows(std::vector<StoredElement> const& elements) {
         ReferenceCollection* collection;
     };
     std::vector<Member> members;
-    for (auto const& row : elements) {
+    // Members of one collection usually follow each other: its look-up is kept.
+    boost::uuids::uuid lastContainer{};
+    boost::uuids::uuid lastFeature{};
+    ReferenceCollection* collection = nullptr;
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        StoredElement const& row = elements[i];
         if (row.container.is_nil() || row.position < 0) {
             continue;
         }
-        ModelElement::Impl& container = elementOf(row.container);
-        meta::Property const feature = propertyOf(container, row.feature);
-        ReferenceCollection* collection =
-            feature.getPropertyImpl()->isMany() ? collectionOf(container, feature) : nullptr;
-        if (collection == nullptr ||
-            !isStoredInMemberRows(*feature.getPropertyImpl(), *collection)) {
-            corrupt("element " + uuidText(row.id) + " has a position in a collection that " +
-                    "is not stored with its members");
+        if (collection == nullptr || row.container != lastContainer || row.feature != lastFeature) {
+            collection = memberRowCollection(row);
+            lastContainer = row.container;
+            lastFeature = row.feature;
         }
-        members.push_back({row.position, &elementOf(row.id), collection});
+        members.push_back({row.position, m_made[i], collection});
     }
     std::stable_sort(members.begin(), members.end(),
                      [](Member const& a, Member const& b) { return a.position < b.position; });
@@ -197,9 +212,22 @@ void ImageReader::addMemberRows(std::vector<StoredElement> const& elements) {
     }
 }
 
+ReferenceCollection* ImageReader::memberRowCollection(StoredElement const& row) const {
+    ModelElement::Impl& container = elementOf(row.container);
+    meta::Property const feature = propertyOf(container, row.feature);
+    ReferenceCollection* collection =
+        feature.getPropertyImpl()->isMany() ? collectionOf(container, feature) : nullptr;
+    if (collection == nullptr || !isStoredInMemberRows(*feature.getPropertyImpl(), *collection)) {
+        corrupt("element " + uuidText(row.id) + " has a position in a collection that " +
+                "is not stored with its members");
+    }
+    return collection;
+}
+
 void ImageReader::checkContainment(std::vector<StoredElement> const& elements) const {
-    for (auto const& row : elements) {
-        ModelElement::Impl const& element = elementOf(row.id);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        StoredElement const& row = elements[i];
+        ModelElement::Impl const& element = *m_made[i];
         ModelElement::Impl const* container = element.basicContainer();
         meta::Property const feature = element.containmentFeature();
         bool const same = container == nullptr
