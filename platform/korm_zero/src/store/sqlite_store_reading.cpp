@@ -67,6 +67,12 @@ void SqliteStore::readHeader(ModelImage& image) {
 }
 
 void SqliteStore::readElements(ModelImage& image) {
+    // Room for every row at once, and for two values a row (a map's pair: key and value), so
+    // that the rows are not moved again and again as the vectors grow.
+    auto const count = static_cast<std::size_t>(
+        m_db.queryInteger("SELECT count(*) FROM elements", Activity::READING));
+    image.elements.reserve(count);
+    image.values.reserve(2 * count);
     SqliteStatement rows(m_db,
                          "SELECT id, class, container, feature, position, singles FROM elements "
                          "ORDER BY id",
