@@ -223,6 +223,7 @@ auto guarded(F&& f) -> decltype(f()) {
 
 PYBIND11_MODULE(_host, m) {
     m.doc() = "The host's call interface: classes, objects, calls and host arrays.";
+    m.attr("__version__") = ZOLMAR_VERSION;
 
     py::class_<Array>(m, "Array")
         .def("unpack", &unpack)
