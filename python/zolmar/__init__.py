@@ -59,13 +59,17 @@ DEFAULT_LIBRARY = "arvex_utilities"
 
 def _library_file(name):
     """Where lib<name>.so is: $ZOLMAR_LIBRARY when its file name matches, else the copy an
-    installed wheel keeps beside the extension, else the bare file name for the dynamic loader
-    (which searches the extension's run path too: the library directory of an installed tree)."""
+    installed wheel keeps beside the extension, else the one in the library directory of a
+    `cmake --install` tree, else the bare file name for the dynamic loader."""
     override = os.environ.get("ZOLMAR_LIBRARY", "")
     if os.path.basename(override).startswith(f"lib{name}.so"):
         return override
-    beside = glob.glob(os.path.join(os.path.dirname(_host.__file__), f"lib{name}.so*"))
-    return min(beside, key=len) if beside else f"lib{name}.so"
+    here = os.path.dirname(_host.__file__)
+    for directory in (here, os.path.join(here, _host.installed_library_dir)):
+        found = glob.glob(os.path.join(directory, f"lib{name}.so*"))
+        if found:
+            return os.path.normpath(min(found, key=len))
+    return f"lib{name}.so"
 
 
 def load(path_or_name=DEFAULT_LIBRARY):
