@@ -6,7 +6,7 @@ import subprocess
 import sys
 
 import zolmar
-from conftest import K1, V1
+from conftest import K1, V1, saved_map
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
@@ -59,13 +59,9 @@ def test_a_session_starts_with_the_packages_defined():
 
 def test_a_model_file_opens_into_a_session(arvex, korm, tmp_path):
     path = str(tmp_path / "session.model")
-    model = korm.Model("py-session")
-    umap = arvex.UUIDMap(model)
-    umap.insertPair(K1, V1)
-    model.save(path)
-    map_id = umap.UUID
-    del model, umap
-    session = zolmar_cli(path, stdin=f"print(model.Name, model.findElement('{map_id}').findValueForKey('{K1}'))\n")
+    map_id = saved_map(arvex, korm, path, "py-session")
+    shown = f"print(model.Name, model.findElement('{map_id}').findValueForKey('{K1}'))\n"
+    session = zolmar_cli(path, stdin=shown)
     assert session.returncode == 0, session.stderr
     assert f"py-session {V1}" in session.stdout
     assert "`model`" in session.stderr, "the banner says what the session defines"
