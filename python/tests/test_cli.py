@@ -29,7 +29,8 @@ def test_help_and_version_need_no_library():
 
 
 def test_code_runs_with_the_packages_defined_and_gets_its_arguments():
-    code = ("import sys; model = korm.Model(); m = arvex.UUIDMap(model); m.insertPair(sys.argv[1], sys.argv[2]); "
+    code = ("import sys; model = korm.Model(); m = arvex.UUIDMap(model); "
+            "m.insertPair(sys.argv[1], sys.argv[2]); "
             "print(sys.argv[0], m.findValueForKey(sys.argv[1]), __name__)")
     run = zolmar_cli("-c", code, K1, V1)
     assert (run.returncode, run.stdout.split()) == (0, ["-c", V1, "__main__"]), run.stderr
