@@ -71,15 +71,10 @@ def test_a_model_file_opens_into_a_session(arvex, korm, tmp_path):
     assert missing.stderr.startswith(f"zolmar: cannot open {tmp_path / 'missing.model'}:")
 
 
-def test_a_library_that_cannot_be_loaded_is_a_clear_error(tmp_path):
+def test_a_library_that_cannot_be_loaded_is_a_clear_error():
     absent = zolmar_cli("--library", "/nowhere/libnothing.so", "-c", "print('not reached')")
     assert absent.returncode == 1 and absent.stdout == ""
     assert absent.stderr.startswith("zolmar: cannot load the library /nowhere/libnothing.so:")
     assert "Traceback" not in absent.stderr
-    not_a_library = tmp_path / "libnotes.so"
-    not_a_library.write_text("not a shared library")
-    refused = zolmar_cli("--library", str(not_a_library), "-c", "pass")
-    assert refused.returncode == 1
-    assert refused.stderr.startswith(f"zolmar: cannot load the library {not_a_library}:")
     named = zolmar_cli("--library", "nothing_by_that_name", "-c", "pass")
     assert named.returncode == 1 and "libnothing_by_that_name.so" in named.stderr

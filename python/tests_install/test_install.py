@@ -50,11 +50,10 @@ for line in open("/proc/self/maps"):
 """
 
 
-def run_in(venv, *args, stdin=""):
-    """Runs the environment's interpreter (or one of its commands) outside the source tree."""
-    command = args[0] if args[0].startswith("/") else str(venv / "bin" / args[0])
-    return subprocess.run([command, *args[1:]], input=stdin, capture_output=True, text=True,
-                          cwd=venv, env=clean_environment(True))
+def run_in(venv, command, *args, stdin="", **variables):
+    """Runs one of the environment's commands outside the source tree."""
+    return subprocess.run([str(venv / "bin" / command), *args], input=stdin, capture_output=True,
+                          text=True, cwd=venv, env={**clean_environment(True), **variables})
 
 
 def test_the_installed_package_works_from_its_own_copy(venv):
@@ -81,10 +80,7 @@ print(zolmar.__version__, umap.UUID)
 
 
 def test_the_override_still_wins(venv):
-    env = clean_environment(True)
-    env["ZOLMAR_LIBRARY"] = "/nowhere/libarvex_utilities.so"
-    run = subprocess.run([str(venv / "bin" / "zolmar"), "-c", "pass"], capture_output=True,
-                         text=True, cwd=venv, env=env)
+    run = run_in(venv, "zolmar", "-c", "pass", ZOLMAR_LIBRARY="/nowhere/libarvex_utilities.so")
     assert run.returncode == 1
     assert run.stderr.startswith("zolmar: cannot load the library /nowhere/libarvex_utilities.so")
 
