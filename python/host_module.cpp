@@ -223,6 +223,9 @@ auto guarded(F&& f) -> decltype(f()) {
 
 PYBIND11_MODULE(_host, m) {
     m.doc() = "The host's call interface: classes, objects, calls and host arrays.";
+    m.attr("__version__") = ZOLMAR_VERSION;
+    // Where an installed tree keeps the libraries, relative to this extension's directory.
+    m.attr("installed_library_dir") = ZOLMAR_INSTALLED_LIBRARY_DIR;
 
     py::class_<Array>(m, "Array")
         .def("unpack", &unpack)

@@ -32,6 +32,16 @@ def model(korm):
     return korm.Model()
 
 
+def saved_map(arvex, korm, path, name):
+    """Saves a model named `name` holding one map (K1 -> V1) to `path` and closes it; the map's
+    UUID. Another process may then open the file."""
+    model = korm.Model(name)
+    umap = arvex.UUIDMap(model)
+    umap.insertPair(K1, V1)
+    model.save(path)
+    return umap.UUID
+
+
 @pytest.fixture
 def no_leaks(arvex):
     """Fails the test when a host object or an element record it made outlives it."""

@@ -1,10 +1,7 @@
 """The Python classes built from the class descriptions, and value conversion."""
 
 import inspect
-import os
 import pydoc
-import subprocess
-import sys
 
 import pytest
 
@@ -80,11 +77,3 @@ def test_unknown_package_raises():
     with pytest.raises(zolmar.Error) as caught:
         zolmar.package("no.such")
     assert caught.value.identifier == "Zolmar:class:UndefinedPackage"
-
-
-def test_interactive_session_starts_with_the_packages_defined():
-    session = subprocess.run([sys.executable, "-m", "zolmar",
-                              os.environ.get("ZOLMAR_LIBRARY", "arvex_utilities")],
-                             input="print(sorted(dir(arvex))[0], korm.Model)\n",
-                             capture_output=True, text=True, timeout=60, check=True)
-    assert "FullPathAPI <class 'zolmar.Model'>" in session.stdout

@@ -7,7 +7,7 @@ import sys
 import pytest
 
 import zolmar
-from conftest import K1, K2, V1, V2
+from conftest import K1, K2, V1, V2, saved_map
 
 
 def test_a_map_survives_a_round_trip_through_a_file(arvex, korm, tmp_path, no_leaks):
@@ -37,12 +37,7 @@ def test_a_map_survives_a_round_trip_through_a_file(arvex, korm, tmp_path, no_le
 
 def test_a_new_process_opens_a_file_before_it_has_used_the_library(arvex, korm, tmp_path):
     path = str(tmp_path / "fresh.model")
-    model = korm.Model("py-fresh")
-    umap = arvex.UUIDMap(model)
-    umap.insertPair(K1, V1)
-    model.save(path)
-    map_id = umap.UUID
-    del model, umap  # the model lets go of its file, which another process may then open
+    map_id = saved_map(arvex, korm, path, "py-fresh")
     # The library's meta-package is built on first use; opening the file is the first use.
     script = ("import sys, zolmar; zolmar.load('arvex_utilities'); "
               "model = zolmar.package('korm.zero').Model.open(sys.argv[1]); "

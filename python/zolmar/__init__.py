@@ -1,7 +1,7 @@
 """zolmar: Python as the host of the library's scripting packages.
 
-    import zolmar
-    zolmar.load("arvex_utilities")            # or the path of the shared library
+    import zolmar                             # zolmar.__version__ is the library's version
+    zolmar.load()                             # arvex_utilities, or a library's name or path
     arvex = zolmar.package("arvex.utilities")
     model = zolmar.package("korm.zero").Model()
     umap = arvex.UUIDMap(model)
@@ -14,6 +14,7 @@ dict <-> 1-by-1 structs, None -> the empty array, objects <-> their host objects
 comes back as the same Python object while that Python object lives.
 """
 
+import glob
 import inspect
 import os
 import pkgutil
@@ -24,7 +25,8 @@ __path__ = pkgutil.extend_path(__path__, __name__)
 
 from . import _host  # noqa: E402
 
-__all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject"]
+__version__ = _host.__version__
+__all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject", "__version__"]
 
 
 class Error(Exception):
@@ -52,9 +54,28 @@ _host.set_error_factory(_make_error)
 _loaded = {}
 
 
-def load(path_or_name):
-    """Loads a library once and runs its initialiser. A bare name is looked up as
-    lib<name>.so through the dynamic loader (or $ZOLMAR_LIBRARY when its file name matches)."""
+DEFAULT_LIBRARY = "arvex_utilities"
+
+
+def _library_file(name):
+    """Where lib<name>.so is: $ZOLMAR_LIBRARY when its file name matches, else the copy an
+    installed wheel keeps beside the extension, else the one in the library directory of a
+    `cmake --install` tree, else the bare file name for the dynamic loader."""
+    override = os.environ.get("ZOLMAR_LIBRARY", "")
+    if os.path.basename(override).startswith(f"lib{name}.so"):
+        return override
+    here = os.path.dirname(_host.__file__)
+    for directory in (here, os.path.join(here, _host.installed_library_dir)):
+        found = glob.glob(os.path.join(directory, f"lib{name}.so*"))
+        if found:
+            return os.path.normpath(min(found, key=len))
+    return f"lib{name}.so"
+
+
+def load(path_or_name=DEFAULT_LIBRARY):
+    """Loads a library once and runs its initialiser. A bare name is looked up as lib<name>.so
+    ($ZOLMAR_LIBRARY when its file name matches, the installed copy, then the dynamic loader);
+    a library that cannot be loaded raises Error("Zolmar:library:CannotLoad")."""
     if os.sep in path_or_name:
         path = path_or_name
         base = os.path.basename(path)
@@ -62,12 +83,14 @@ def load(path_or_name):
         name = name.split(".so")[0]
     else:
         name = path_or_name
-        path = os.environ.get("ZOLMAR_LIBRARY", "")
-        if not os.path.basename(path).startswith(f"lib{name}.so"):
-            path = f"lib{name}.so"
-    if name not in _loaded:
+        path = _library_file(name)
+    if name in _loaded:
+        return
+    try:
         _host.load(path, name)
-        _loaded[name] = path
+    except RuntimeError as e:
+        raise Error("Zolmar:library:CannotLoad", f"cannot load the library {path}: {e}") from None
+    _loaded[name] = path
 
 
 # ---- values -----------------------------------------------------------------------------------
@@ -395,7 +418,9 @@ class Package:
 
 
 def package(name):
-    """The registered package `name`."""
+    """The registered package `name` (the default library is loaded first when none is)."""
+    if not _loaded:
+        load()
     found = _host.package(name)
     if found is None:
         raise Error("Zolmar:class:UndefinedPackage", f"no package {name}")
