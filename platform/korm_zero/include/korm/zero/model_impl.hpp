@@ -29,7 +29,7 @@ namespace korm::zero {
 namespace detail {
 class ModelReferences;
 struct ModelFile;
-}
+}  // namespace detail
 
 /// What one outermost commit, undo or redo did to a model.
 class KORM_ZERO_EXPORT ModelChangeEvent {
