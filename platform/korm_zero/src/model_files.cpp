@@ -8,6 +8,7 @@
 #include "model_file.hpp"
 #include "models_by_key.hpp"
 #include "open_models.hpp"
+#include "progress_counter.hpp"
 #include "store/model_image.hpp"
 
 namespace korm::zero {
@@ -55,17 +56,24 @@ void forgetModelFile(std::string const& path, Model::Impl const* model) noexcept
 }  // namespace detail
 
 Model Model::open(std::string const& path) {
+    return open(path, Progress());
+}
+
+Model Model::open(std::string const& path, Progress const& progress) {
     std::string const key = canonicalPath(path, false);
     if (Model already = detail::findModelFile(key)) {
         return already;
     }
+    // Reading, then making each element.
+    detail::ProgressCounter counter(progress, 2);
     // The store stays open with the model: it holds the file's writer lock.
     auto file = std::make_unique<detail::ModelFile>(
         store::openSqliteStore(path, store::OpenMode::EXISTING));
-    store::ModelImage const image = file->store->read();
+    store::ModelImage const image = file->store->read(counter);
     // Built unregistered: until it is complete nobody can find it, and a failure drops it.
     Model model(new Impl(image.header.modelName));
-    store::loadImage(model, image, path);
+    store::loadImage(model, image, path, counter);
+    counter.finish();
     if (!model->m_name.empty()) {
         detail::registerOpenModel(model->m_name, model.getImpl());
     }
@@ -90,40 +98,72 @@ bool mayWriteChangesOnly(Model::Impl const& model, detail::ModelFile const& file
 }  // namespace
 
 void Model::save(std::string const& path) const {
+    save(path, Progress());
+}
+
+void Model::save(std::string const& path, Progress const& progress) const {
     std::string const key = canonicalPath(path, true);
     if (m_impl->isInTransaction()) {
         reportException(
             messages::ModelFileCannotWrite(path, std::string("the model has an open transaction")));
     }
+    if (m_impl->m_saving) {
+        reportException(
+            messages::ModelFileCannotWrite(path, std::string("the model is being saved")));
+    }
     if (Model const other = detail::findModelFile(key); other && other != *this) {
         reportException(messages::ModelFileCannotWrite(
             path, std::string("another open model was opened from or saved to it")));
     }
-    if (key == m_impl->m_filePath && m_impl->m_file) {
-        saveToItsFile(path);
-    } else {
-        saveToNewFile(path, key);
+    // Building the image, then storing it. What `progress` does meanwhile cannot change the
+    // model (it is frozen) nor save it again.
+    detail::ProgressCounter counter(progress, 2);
+    Freezer const frozen(*this);
+    m_impl->m_saving = true;
+    try {
+        if (key == m_impl->m_filePath && m_impl->m_file) {
+            saveToItsFile(path, counter);
+        } else {
+            saveToNewFile(path, key, counter);
+        }
+    } catch (...) {
+        m_impl->m_saving = false;
+        throw;
     }
+    m_impl->m_saving = false;
     m_impl->m_unsavedChanges = false;
 }
 
 // The file stays as it was when writing fails; so does the record of what is unsaved.
-void Model::saveToItsFile(std::string const& path) const {
+void Model::saveToItsFile(std::string const& path, detail::ProgressCounter& progress) const {
     detail::ModelFile& file = *m_impl->m_file;
     if (mayWriteChangesOnly(*m_impl, file)) {
-        file.store->writeChanges(store::makeChanges(*m_impl, file.unsaved, path));
+        file.store->writeChanges(store::makeChanges(*m_impl, file.unsaved, path, progress),
+                                 progress);
     } else {
-        file.store->writeAll(store::makeImage(*m_impl, path));
+        file.store->writeAll(store::makeImage(*m_impl, path, progress), progress);
     }
     file.markSaved();
 }
 
-// The new file is written whole; only then does the model let go of its old file.
-void Model::saveToNewFile(std::string const& path, std::string const& key) const {
-    store::ModelImage const image = store::makeImage(*m_impl, path);
+// The new file is written whole; only then does the model let go of its old file. A file
+// that did not exist before is removed again when writing it fails.
+void Model::saveToNewFile(std::string const& path, std::string const& key,
+                          detail::ProgressCounter& progress) const {
+    store::ModelImage const image = store::makeImage(*m_impl, path, progress);
+    std::error_code error;
+    bool const existed = std::filesystem::exists(path, error);
     auto file =
         std::make_unique<detail::ModelFile>(store::openSqliteStore(path, store::OpenMode::CREATE));
-    file->store->writeAll(image);
+    try {
+        file->store->writeAll(image, progress);
+    } catch (...) {
+        file.reset();
+        if (!existed && !error) {
+            std::filesystem::remove(path, error);
+        }
+        throw;
+    }
     std::string newPath = key;  // copied before anything is recorded
     detail::rememberModelFile(key, m_impl);
     if (m_impl->m_filePath != key) {
@@ -138,10 +178,14 @@ bool Model::hasUnsavedChanges() const {
 }
 
 void Model::save() const {
+    save(Progress());
+}
+
+void Model::save(Progress const& progress) const {
     if (m_impl->m_filePath.empty()) {
         reportException(messages::ModelHasNoFile(m_impl->m_name));
     }
-    save(m_impl->m_filePath);
+    save(m_impl->m_filePath, progress);
 }
 
 }  // namespace korm::zero

@@ -123,6 +123,9 @@ bool Model::Impl::tryAddRef() const noexcept {
 }
 
 Model::Impl::~Impl() {
+    for (ModelListener* listener : std::exchange(m_listeners, {})) {
+        listener->modelClosing(*this);
+    }
     if (!m_name.empty()) {
         detail::unregisterOpenModel(m_name, this);
     }
@@ -936,6 +939,8 @@ void Model::Impl::reapplyMembership(UndoStep& step) {
 // ---- listeners --------------------------------------------------------------------------
 
 ModelListener::~ModelListener() = default;
+
+void ModelListener::modelClosing(Model::Impl const& /*model*/) noexcept {}
 
 void Model::Impl::addListener(ModelListener* listener) {
     if (listener != nullptr) {

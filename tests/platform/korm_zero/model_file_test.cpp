@@ -389,5 +389,126 @@ TEST_F(ModelFileTest, ASaveKilledAtAnyMomentLeavesThePreviousSavedState) {
     }
 }
 
+/// Every (done, total) a progress callback was told.
+struct ProgressLog {
+    Progress callback() {
+        return [this](std::size_t done, std::size_t total) { calls.emplace_back(done, total); };
+    }
+    /// Empty when `done` rose from 0 to `total` with `total` the same in every call.
+    std::string faults(std::size_t total) const {
+        if (calls.empty() || calls.front().first != 0 || calls.back().first != total) {
+            return "does not run from 0 to the total";
+        }
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            if (calls[i].second != total) {
+                return "call " + std::to_string(i) + " gives total " +
+                       std::to_string(calls[i].second);
+            }
+            if (i > 0 && calls[i].first <= calls[i - 1].first) {
+                return "call " + std::to_string(i) + " does not advance";
+            }
+        }
+        return "";
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> calls;
+};
+
+/// A holder with `count` loose items.
+Model makeLarge(std::u16string const& name, std::size_t count) {
+    Model model = makeSample(name);
+    Transaction transaction = model.beginTransaction();
+    for (std::size_t i = 0; i < count; ++i) {
+        Item::create(model, id(static_cast<std::uint8_t>(i)));
+    }
+    transaction.commit();
+    return model;
+}
+
+/// Throws at the `n`-th call.
+Progress failingAt(std::size_t n) {
+    return [n, calls = std::size_t{0}](std::size_t, std::size_t) mutable {
+        if (++calls == n) {
+            throw std::runtime_error("stopped by progress");
+        }
+    };
+}
+
+TEST_F(ModelFileTest, ProgressRisesToTwiceTheElementsWrittenOrReadAtABoundedRate) {
+    std::string const path = file("large.model");
+    Model model = makeLarge(u"mf-large", 10000);
+    std::size_t const count = model->getElementCount();
+    ProgressLog saving;
+    model.save(path, saving.callback());
+    EXPECT_EQ(saving.faults(2 * count), "");
+    EXPECT_LE(saving.calls.size(), 2 * count / 4096 + 3) << "reported at a bounded rate";
+    EXPECT_GE(saving.calls.size(), 4U) << "reported on the way, not only at both ends";
+
+    // A lone change: the changes only, the changed holder and the new item.
+    fullHolder(model)->toys().add(Item::create(model, id(1)));
+    ProgressLog changes;
+    model.save(changes.callback());
+    EXPECT_EQ(changes.faults(4), "");
+    std::string const saved = textOf(model);
+    model = Model();
+
+    ProgressLog opening;
+    Model const opened = Model::open(path, opening.callback());
+    EXPECT_EQ(opening.faults(2 * (count + 1)), "");
+    EXPECT_TRUE(textOf(opened) == saved);
+}
+
+TEST_F(ModelFileTest, AProgressThatThrowsLeavesTheFileAndTheModelAsTheyWere) {
+    std::string const path = file("kept.model");
+    Model model = makeLarge(u"mf-throw", 10000);
+    model.save(path);
+    // Enough changes for a full save: calls 2 and 3 come while the image is built, 5 while
+    // its rows are written.
+    Transaction edit = model.beginTransaction();
+    for (int i = 0; i < 4000; ++i) {
+        Item::create(model, id(1));
+    }
+    Holder* holder = fullHolder(model);
+    holder->toys().remove(holder->toys().items().front());
+    edit.commit();
+    std::string const edited = textOf(model);
+    for (std::size_t n : {1, 2, 5}) {
+        for (std::string const& target : {path, file("new.model")}) {
+            EXPECT_THROW(model.save(target, failingAt(n)), std::runtime_error) << n;
+            EXPECT_TRUE(textOf(model) == edited);
+            EXPECT_TRUE(model.hasUnsavedChanges());
+            EXPECT_EQ(model->getFilePath(), fs::weakly_canonical(path).string());
+        }
+        EXPECT_FALSE(fs::exists(file("new.model"))) << "a file the save created is removed";
+    }
+    model = Model();
+    EXPECT_TRUE(textOf(Model::open(path)) != edited) << "the file holds the state saved before";
+
+    std::string const saved = textOf(Model::open(path));
+    for (std::size_t n : {1, 2, 4}) {
+        EXPECT_THROW(Model::open(path, failingAt(n)), std::runtime_error) << n;
+        EXPECT_FALSE(OpenModels::find(u"mf-throw")) << "a failed open leaves no model";
+    }
+    EXPECT_TRUE(textOf(Model::open(path)) == saved) << "and the file can still be opened";
+}
+
+TEST_F(ModelFileTest, WhileSavingTheProgressCanNeitherChangeNorSaveTheModel) {
+    std::string const path = file("busy.model");
+    Model model = makeSample(u"mf-busy");
+    std::string const before = textOf(model);
+    std::vector<std::string> refusals;
+    model.save(path, [&](std::size_t done, std::size_t) {
+        if (done == 0) {
+            refusals.push_back(errorOf([&] { Item::create(model); }));
+            refusals.push_back(errorOf([&] { model.save(path); }));
+            refusals.push_back(errorOf([&] { model.undo(); }));
+        }
+    });
+    EXPECT_EQ(refusals, (std::vector<std::string>{"korm0:messages:CannotModifyFrozenModel",
+                                                  "korm0:messages:ModelFileCannotWrite",
+                                                  "korm0:messages:CannotModifyFrozenModel"}));
+    EXPECT_EQ(textOf(model), before);
+    EXPECT_NO_THROW(Item::create(model)) << "thawed once saved";
+}
+
 }  // namespace
 }  // namespace korm::zero::test

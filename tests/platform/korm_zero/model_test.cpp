@@ -301,6 +301,22 @@ TEST(Listeners, AThrowingListenerDoesNotUndoTheCommitAndOthersAreStillTold) {
     model->removeListener(&recording);
 }
 
+TEST(Listeners, AListenerStillRegisteredIsToldWhenItsModelGoesAndIsForgotten) {
+    struct Closing : ModelListener {
+        void modelChanged(ModelChangeEvent const&) override {}
+        void modelClosing(Model::Impl const& model) noexcept override { closed.push_back(&model); }
+        std::vector<Model::Impl const*> closed;
+    } kept, removed;
+    Model model = Model::create();
+    Model::Impl const* const impl = model.getImpl();
+    model->addListener(&kept);
+    model->addListener(&removed);
+    model->removeListener(&removed);
+    model = Model();
+    EXPECT_EQ(kept.closed, std::vector<Model::Impl const*>{impl});
+    EXPECT_TRUE(removed.closed.empty());
+}
+
 // Rolling a transaction back and closing a model cannot fail, so they must not depend on an
 // allocation: run each with its K-th allocation failing, for every K it reaches, and check the
 // outcome. Both used to gather the elements to let go of in a growing vector, and a failed

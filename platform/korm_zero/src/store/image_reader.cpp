@@ -5,6 +5,7 @@
 #include <exception>
 #include <unordered_map>
 
+#include "../progress_counter.hpp"
 #include "element_values.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/messages.hpp"
@@ -34,7 +35,7 @@ class ImageReader {
         : m_model(std::move(model)), m_path(path), m_registry(meta::MetaRegistry::getInstance()) {}
 
     void checkPackages(StoredHeader const& header) const;
-    void createElements(std::vector<StoredElement> const& elements);
+    void createElements(std::vector<StoredElement> const& elements, ProgressCounter& progress);
     /// Single values first, then collection members: a keyed collection files a member under
     /// its key, so the member's key must be set before it is added.
     void applyValues(std::vector<StoredValue> const& values);
@@ -128,7 +129,8 @@ ModelElement::Impl& ImageReader::elementOf(boost::uuids::uuid const& id) const {
     return *it->second;
 }
 
-void ImageReader::createElements(std::vector<StoredElement> const& elements) {
+void ImageReader::createElements(std::vector<StoredElement> const& elements,
+                                 ProgressCounter& progress) {
     m_elements.reserve(elements.size());
     m_made.reserve(elements.size());
     // Most rows are of the class of the row before (a map's pairs): its look-up is kept.
@@ -150,6 +152,7 @@ void ImageReader::createElements(std::vector<StoredElement> const& elements) {
         element->notifyCreated();
         m_elements.emplace(row.id, element.getImpl());
         m_made.push_back(element.getImpl());
+        progress.step();
     }
 }
 
@@ -311,12 +314,13 @@ void ImageReader::addMember(ModelElement::Impl& element, meta::Property const& p
 
 }  // namespace
 
-void loadImage(Model const& model, ModelImage const& image, std::string const& path) {
+void loadImage(Model const& model, ModelImage const& image, std::string const& path,
+               ProgressCounter& progress) {
     ImageReader reader(model, path);
     reader.checkPackages(image.header);
     // Non-undoable: opening is no undo step; a failure rolls everything back.
     Transaction transaction = model->beginTransaction(true);
-    reader.createElements(image.elements);
+    reader.createElements(image.elements, progress);
     reader.applyValues(image.values);
     reader.addMemberRows(image.elements);
     reader.checkContainment(image.elements);

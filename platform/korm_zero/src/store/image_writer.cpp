@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "../progress_counter.hpp"
 #include "element_values.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/messages.hpp"
@@ -233,17 +234,19 @@ ModelImage ImageWriter::take(std::u16string const& modelName) {
 
 }  // namespace
 
-ModelImage makeImage(Model::Impl const& model, std::string const& path) {
+ModelImage makeImage(Model::Impl const& model, std::string const& path, ProgressCounter& progress) {
     // In UUID order: the file's tables are keyed by UUID, and rows that arrive in key order
     // append to full pages instead of splitting half-full ones all over the tree.
     std::vector<ModelElement> elements = model.getElements();
     std::sort(elements.begin(), elements.end(), [](ModelElement const& a, ModelElement const& b) {
         return a->getUuid() < b->getUuid();
     });
+    progress.begin(elements.size());
     ImageWriter writer(model, path);
     writer.reserve(elements);
     for (ModelElement const& element : elements) {
         writer.addElement(*element.getImpl());
+        progress.step();
     }
     return writer.take(model.getName());
 }
@@ -271,12 +274,14 @@ void repositionGroupOf(ModelElement::Impl const& member, UuidSet const& unsaved,
 
 }  // namespace
 
-ImageChanges makeChanges(Model::Impl const& model, UuidSet const& unsaved,
-                         std::string const& path) {
+ImageChanges makeChanges(Model::Impl const& model, UuidSet const& unsaved, std::string const& path,
+                         ProgressCounter& progress) {
+    progress.begin(unsaved.size());
     ImageWriter writer(model, path);
     ImageChanges changes;
     std::unordered_set<ModelElement::Impl const*> seen;
     for (auto const& id : unsaved) {
+        progress.step();
         ModelElement::Impl const* element = model.findElement(id);
         if (element == nullptr) {
             changes.removed.push_back(id);

@@ -11,7 +11,13 @@
 #include <string>
 #include <vector>
 
+namespace korm::zero::detail {
+class ProgressCounter;
+}
+
 namespace korm::zero::store {
+
+using detail::ProgressCounter;
 
 /// The format version this program writes, and the newest it reads.
 inline constexpr std::int64_t FORMAT_VERSION = 1;
@@ -80,13 +86,15 @@ struct ImageChanges {
 class ModelStore {
   public:
     virtual ~ModelStore() = default;
-    /// The whole content.
-    virtual ModelImage read() = 0;
+    /// The whole content. Begins `progress` with the number of stored elements and steps it
+    /// once per element read.
+    virtual ModelImage read(ProgressCounter& progress) = 0;
     /// Replaces the whole content with `image`, in one transaction: on failure the file holds
-    /// what it held before.
-    virtual void writeAll(ModelImage const& image) = 0;
+    /// what it held before. Steps `progress` once per element written.
+    virtual void writeAll(ModelImage const& image, ProgressCounter& progress) = 0;
     /// Applies `changes` to the content this store last wrote or read, in one transaction.
-    virtual void writeChanges(ImageChanges const& changes) = 0;
+    /// Steps `progress` once per element rewritten or removed.
+    virtual void writeChanges(ImageChanges const& changes, ProgressCounter& progress) = 0;
 };
 
 enum class OpenMode {

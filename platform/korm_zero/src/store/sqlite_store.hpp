@@ -23,9 +23,9 @@ class SqliteStore : public ModelStore {
     SqliteStore(std::string const& path, OpenMode mode)
         : m_lock(path, mode == OpenMode::CREATE), m_db(path, mode == OpenMode::CREATE) {}
 
-    ModelImage read() override;
-    void writeAll(ModelImage const& image) override;
-    void writeChanges(ImageChanges const& changes) override;
+    ModelImage read(ProgressCounter& progress) override;
+    void writeAll(ModelImage const& image, ProgressCounter& progress) override;
+    void writeChanges(ImageChanges const& changes, ProgressCounter& progress) override;
 
   private:
     // Reading.
@@ -33,7 +33,7 @@ class SqliteStore : public ModelStore {
     std::u16string text16(std::string const& bytes) const;
     boost::uuids::uuid const& idOfCode(std::int64_t code) const;
     void readHeader(ModelImage& image);
-    void readElements(ModelImage& image);
+    void readElements(ModelImage& image, ProgressCounter& progress);
     void unpackSingles(boost::uuids::uuid const& element, std::string_view blob,
                        std::vector<StoredValue>& values) const;
     void readMembers(ModelImage& image);
@@ -41,9 +41,9 @@ class SqliteStore : public ModelStore {
     void useWriteAheadLog();
     void prepareForWriting();
     void writeHeader(StoredHeader const& header, char const* packageInsert);
-    void writeElements(ModelImage const& image, char const* insert);
+    void writeElements(ModelImage const& image, char const* insert, ProgressCounter& progress);
     void writeMembers(std::vector<StoredValue> const& values);
-    void removeRows(ImageChanges const& changes);
+    void removeRows(ImageChanges const& changes, ProgressCounter& progress);
     void writePositions(std::vector<StoredPosition> const& positions);
 
     // The lock is taken before and released after the connection (see FileLock).

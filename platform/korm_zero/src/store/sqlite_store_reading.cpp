@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "../progress_counter.hpp"
 #include "korm/zero/messages.hpp"
 #include "packed_values.hpp"
 #include "sqlite_store.hpp"
@@ -10,7 +11,7 @@
 
 namespace korm::zero::store {
 
-ModelImage SqliteStore::read() {
+ModelImage SqliteStore::read(ProgressCounter& progress) {
     // One read transaction: the rows come from one saved state even if a writer commits
     // meanwhile.
     m_db.execute("BEGIN", Activity::READING);
@@ -18,7 +19,7 @@ ModelImage SqliteStore::read() {
     checkHeader();
     readHeader(image);
     m_codes.load(m_db);
-    readElements(image);
+    readElements(image, progress);
     readMembers(image);
     m_db.execute("COMMIT", Activity::READING);
     return image;
@@ -66,13 +67,14 @@ void SqliteStore::readHeader(ModelImage& image) {
     }
 }
 
-void SqliteStore::readElements(ModelImage& image) {
+void SqliteStore::readElements(ModelImage& image, ProgressCounter& progress) {
     // Room for every row at once, and for two values a row (a map's pair: key and value), so
     // that the rows are not moved again and again as the vectors grow.
     auto const count = static_cast<std::size_t>(
         m_db.queryInteger("SELECT count(*) FROM elements", Activity::READING));
     image.elements.reserve(count);
     image.values.reserve(2 * count);
+    progress.begin(count);
     SqliteStatement rows(m_db,
                          "SELECT id, class, container, feature, position, singles FROM elements "
                          "ORDER BY id",
@@ -85,6 +87,7 @@ void SqliteStore::readElements(ModelImage& image) {
         e.feature = rows.isNullAt(3) ? boost::uuids::uuid{} : idOfCode(rows.integerAt(3));
         e.position = rows.isNullAt(4) ? -1 : rows.integerAt(4);
         unpackSingles(e.id, rows.bytesAt(5), image.values);
+        progress.step();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "../progress_counter.hpp"
 #include "korm/zero/messages.hpp"
 #include "packed_values.hpp"
 #include "sqlite_store.hpp"
@@ -54,26 +55,29 @@ class WriteTransaction {
 
 }  // namespace
 
-void SqliteStore::writeAll(ModelImage const& image) {
+void SqliteStore::writeAll(ModelImage const& image, ProgressCounter& progress) {
     useWriteAheadLog();
     m_codes.setCurrent(true);  // not read: the write numbers afresh
     WriteTransaction transaction(m_db, m_codes);
     prepareForWriting();
     writeHeader(image.header, "INSERT INTO packages (uri) VALUES (?)");
-    writeElements(image, "INSERT INTO elements VALUES (?, ?, ?, ?, ?, ?)");
+    writeElements(image, "INSERT INTO elements VALUES (?, ?, ?, ?, ?, ?)", progress);
     writeMembers(image.values);
+    progress.finish();
     transaction.commit();
 }
 
-void SqliteStore::writeChanges(ImageChanges const& changes) {
+void SqliteStore::writeChanges(ImageChanges const& changes, ProgressCounter& progress) {
     useWriteAheadLog();
     WriteTransaction transaction(m_db, m_codes);
     m_db.execute("DELETE FROM header WHERE key = 'model'", Activity::WRITING);
     writeHeader(changes.rewritten.header, "INSERT OR IGNORE INTO packages (uri) VALUES (?)");
-    removeRows(changes);
-    writeElements(changes.rewritten, "INSERT OR REPLACE INTO elements VALUES (?, ?, ?, ?, ?, ?)");
+    removeRows(changes, progress);
+    writeElements(changes.rewritten, "INSERT OR REPLACE INTO elements VALUES (?, ?, ?, ?, ?, ?)",
+                  progress);
     writeMembers(changes.rewritten.values);
     writePositions(changes.repositioned);
+    progress.finish();
     transaction.commit();
 }
 
@@ -124,7 +128,8 @@ void SqliteStore::writeHeader(StoredHeader const& header, char const* packageIns
 
 // Each element's row, its single values packed into it. The image lists an element's values
 // after those of the elements before it (see ModelImage).
-void SqliteStore::writeElements(ModelImage const& image, char const* insert) {
+void SqliteStore::writeElements(ModelImage const& image, char const* insert,
+                                ProgressCounter& progress) {
     SqliteStatement statement(m_db, insert, Activity::WRITING);
     auto value = image.values.begin();
     std::string singles;
@@ -150,6 +155,7 @@ void SqliteStore::writeElements(ModelImage const& image, char const* insert) {
         }
         statement.bindBlob(6, singles);
         statement.run();
+        progress.step();
     }
     if (value != image.values.end()) {
         reportException(korm0::messages::ModelFileCannotWrite(
@@ -181,7 +187,7 @@ void SqliteStore::writeMembers(std::vector<StoredValue> const& values) {
 }
 
 // The rows of the removed elements, and the members of the rewritten ones.
-void SqliteStore::removeRows(ImageChanges const& changes) {
+void SqliteStore::removeRows(ImageChanges const& changes, ProgressCounter& progress) {
     SqliteStatement members(m_db, "DELETE FROM members WHERE element = ?", Activity::WRITING);
     SqliteStatement rows(m_db, "DELETE FROM elements WHERE id = ?", Activity::WRITING);
     for (auto const& id : changes.removed) {
@@ -189,6 +195,7 @@ void SqliteStore::removeRows(ImageChanges const& changes) {
         members.run();
         rows.bindUuid(1, id);
         rows.run();
+        progress.step();
     }
     for (auto const& element : changes.rewritten.elements) {
         members.bindUuid(1, element.id);

@@ -9,8 +9,13 @@
 
 #include "korm/zero/export.hpp"
 #include "korm/zero/fwd.hpp"
+#include "korm/zero/progress.hpp"
 
 namespace korm::zero {
+
+namespace detail {
+class ProgressCounter;
+}
 
 /// What Model::Impl::findElement looks at.
 enum FindElementBehavior : int {
@@ -46,6 +51,10 @@ class KORM_ZERO_EXPORT Model {
     /// format or is damaged, or needs meta-packages or classes that are not registered, reports
     /// a ModelFile* message and gives no model.
     static Model open(std::string const& path);
+    /// open(path), telling `progress` how far it got: each stored element is one step when it
+    /// is read and one when it is made (the total is twice the stored elements). An exception
+    /// from `progress` gives no model.
+    static Model open(std::string const& path, Progress const& progress);
 
     Model() noexcept = default;
     /// Takes a reference to `impl` (null gives an empty handle).
@@ -79,16 +88,26 @@ class KORM_ZERO_EXPORT Model {
     /// ModelFileCannotWrite, a file open in another process ModelFileInUse; the file and the
     /// model are then as they were.
     void save(std::string const& path) const;
+    /// save(path), telling `progress` how far it got: each element written (for a save of the
+    /// changes only, each element rewritten or removed) is one step when it is put into the
+    /// image and one when it is stored (the total is twice their number). The model is frozen
+    /// meanwhile, so that `progress` cannot change it, and a save it starts is refused
+    /// (ModelFileCannotWrite). An exception from `progress` leaves the file and the model as
+    /// they were.
+    void save(std::string const& path, Progress const& progress) const;
     /// save(path) to the file the model was opened from or last saved to; a model without one
     /// reports ModelHasNoFile.
     void save() const;
+    /// save() with progress, as save(path, progress).
+    void save(Progress const& progress) const;
     /// True when a commit, undo or redo changed the model since it was created, opened or last
     /// saved.
     bool hasUnsavedChanges() const;
 
   private:
-    void saveToItsFile(std::string const& path) const;
-    void saveToNewFile(std::string const& path, std::string const& key) const;
+    void saveToItsFile(std::string const& path, detail::ProgressCounter& progress) const;
+    void saveToNewFile(std::string const& path, std::string const& key,
+                       detail::ProgressCounter& progress) const;
 
     Impl* m_impl = nullptr;
 };

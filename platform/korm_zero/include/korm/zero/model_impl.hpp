@@ -57,6 +57,9 @@ class KORM_ZERO_EXPORT ModelListener {
   public:
     virtual ~ModelListener();
     virtual void modelChanged(ModelChangeEvent const& event) = 0;
+    /// Told when the model the listener is registered with goes away, before its elements are
+    /// detached; the model has forgotten the listener then. The default does nothing.
+    virtual void modelClosing(Model::Impl const& model) noexcept;
 };
 
 /// A model.
@@ -282,6 +285,8 @@ class KORM_ZERO_EXPORT Model::Impl {
     // The open model file and what changed since it was last written (model_file.hpp).
     std::unique_ptr<detail::ModelFile> m_file;
     bool m_unsavedChanges = false;
+    // True while save() runs (a progress callback must not start another).
+    bool m_saving = false;
     boost::uuids::uuid m_uuid;
 
     // The UUID index is intrusive: each element record carries its own link, so indexing an
