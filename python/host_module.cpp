@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "host_bridge.hpp"
+#include "host_model.hpp"
 #include "korm/zero/element_impl.hpp"
 #include "olan/olan.hpp"
 
@@ -202,6 +204,7 @@ auto guarded(F&& f) -> decltype(f()) {
     try {
         return f();
     } catch (const olan::HostError& e) {
+        zolmar::rethrowPythonError(e.cause());  // a Python callback's error goes up unchanged
         bool badCast = false;
         if (e.cause()) {
             try {
@@ -220,6 +223,32 @@ auto guarded(F&& f) -> decltype(f()) {
 }
 
 }  // namespace
+
+namespace zolmar {
+
+zvArray const* hostArrayOf(py::handle array) {
+    return array.cast<Array const&>().get();
+}
+
+py::object pythonValueOf(olan::Value value) {
+    return pythonOutput(value);
+}
+
+void runAsHostCall(std::function<void()> const& call) {
+    guarded([&] {
+        try {
+            call();
+        } catch (py::error_already_set const&) {
+            throw;
+        } catch (olan::HostError const&) {
+            throw;
+        } catch (std::exception const& e) {
+            throw olan::host::translateError(e, std::current_exception());
+        }
+    });
+}
+
+}  // namespace zolmar
 
 PYBIND11_MODULE(_host, m) {
     m.doc() = "The host's call interface: classes, objects, calls and host arrays.";
@@ -335,6 +364,7 @@ PYBIND11_MODULE(_host, m) {
     m.def("set_property", [](const Array& self, const std::string& name, const Array& v) {
         guarded([&] { host::setProperty(self.get(), name, v.get()); });
     });
+    zolmar::defineModelFunctions(m);
     m.def("live_object_count", [] { return host::liveObjectCount(); });
     m.def("live_element_count", [] { return korm::zero::ElementImpl::liveRecordCount(); });
 }

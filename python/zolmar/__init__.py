@@ -24,9 +24,12 @@ import weakref
 __path__ = pkgutil.extend_path(__path__, __name__)
 
 from . import _host  # noqa: E402
+from . import _model  # noqa: E402
+from ._model import ModelChange  # noqa: E402
 
 __version__ = _host.__version__
-__all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject", "__version__"]
+__all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject", "ModelChange",
+           "__version__"]
 
 
 class Error(Exception):
@@ -321,24 +324,6 @@ def _class(qualified):
     return cls
 
 
-class _Transaction:
-    """Commits on success, rolls back when the block raises."""
-
-    def __init__(self, model):
-        self._model = model
-
-    def __enter__(self):
-        self._model.beginTransaction()
-        return self._model
-
-    def __exit__(self, kind, value, traceback):
-        if kind is None:
-            self._model.commit()
-        else:
-            self._model.rollback()
-        return False
-
-
 def _holds(view, item):
     """`item in view` for keyed views: an element is looked for among the entries, anything
     else is taken for a key."""
@@ -376,10 +361,7 @@ _KEYED_VIEW = {"__contains__": _holds, "__getitem__": _item}
 
 # Python conveniences added to some host classes; they only call registered members.
 _CONVENIENCES = {
-    "korm.zero.Model": {
-        "transaction": lambda self: _Transaction(self),
-        "_facts": lambda self: [repr(self.Name), f"with {self.getElementCount():.0f} elements"],
-    },
+    "korm.zero.Model": _model.CONVENIENCES,
     "korm.zero.ModelElement": {"_facts": _element_facts},
     "korm.zero.meta.Class": {"_facts": lambda self: [self.QualifiedName]},
     "korm.zero.Set": {
