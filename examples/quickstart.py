@@ -89,12 +89,16 @@ print("after redo it is gone again:", not umap.hasKey(parts[2]))
 step("A model is saved to a file and opened again")
 with tempfile.TemporaryDirectory() as folder:
     path = os.path.join(folder, "quickstart.model")
-    model.save(path)  # later, model.save() writes only what changed to the same file
+    # A bar shows how far a long save or open got when the output is a terminal (and tqdm is
+    # installed); progress=None otherwise.
+    with zolmar.progress_bar("saving") as progress:
+        model.save(path, progress=progress)  # later, model.save() writes only what changed
     print("unsaved changes after saving:", model.hasUnsavedChanges())
     map_id = umap.UUID
     del model  # the last reference: the model is closed, and its elements go with it
     print("the map went with its model:", not umap.isValid())
-    model = korm.Model.open(path)
+    with zolmar.progress_bar("opening") as progress:
+        model = korm.Model.open(path, progress=progress)
     umap = model.findElement(map_id)
     print("opened again:", model)
     print("the pairs survived:", [umap.findValueForKey(p) for p in parts[:2]] == drawings[:2])

@@ -4,7 +4,7 @@
 # Run as root on a Debian machine. `apt-get update` runs only when something is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libabsl-dev libsqlite3-dev pybind11-dev python3-dev python3-pytest python3-pip python3-setuptools python3-wheel python3-venv)
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libabsl-dev libsqlite3-dev pybind11-dev python3-dev python3-pytest python3-pip python3-setuptools python3-wheel python3-venv python3-tqdm)
 
 missing=()
 for p in "${packages[@]}"; do

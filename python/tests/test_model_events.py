@@ -2,6 +2,8 @@
 while model files are opened and saved."""
 
 import gc
+import io
+import sys
 import uuid
 
 import pytest
@@ -226,3 +228,21 @@ def test_a_progress_error_leaves_the_file_and_the_model_as_they_were(arvex, korm
             korm.Model.open(path, progress=Recorder(fail_at))
     opened = korm.Model.open(path)
     assert len(opened.findElement(map_id).Pairs) == 5000, "the file holds the last save"
+
+
+class Terminal(io.StringIO):
+    def isatty(self):
+        return True
+
+
+def test_a_progress_bar_is_drawn_on_a_terminal_only(monkeypatch):
+    terminal = Terminal()
+    with zolmar.progress_bar("saving", terminal) as progress:
+        progress(0, 10)
+        assert "saving" in terminal.getvalue() and "0/10" in terminal.getvalue()
+        progress(10, 10)
+    with zolmar.progress_bar("saving", io.StringIO()) as progress:
+        assert progress is None, "no bar when the output is no terminal"
+    monkeypatch.setitem(sys.modules, "tqdm", None)  # as if it were not installed
+    with zolmar.progress_bar("saving", Terminal()) as progress:
+        assert progress is None

@@ -26,10 +26,11 @@ __path__ = pkgutil.extend_path(__path__, __name__)
 from . import _host  # noqa: E402
 from . import _model  # noqa: E402
 from ._model import ModelChange  # noqa: E402
+from ._progress import progress_bar  # noqa: E402
 
 __version__ = _host.__version__
 __all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject", "ModelChange",
-           "__version__"]
+           "progress_bar", "__version__"]
 
 
 class Error(Exception):

@@ -63,7 +63,8 @@ def main(argv=None):
         runpy.run_path(options.file, run_name="__main__")
     elif options.file is not None:
         try:
-            namespace["model"] = namespace["korm"].Model.open(options.file)
+            with zolmar.progress_bar(f"opening {options.file}") as progress:
+                namespace["model"] = namespace["korm"].Model.open(options.file, progress=progress)
         except zolmar.Error as e:
             print(f"zolmar: cannot open {options.file}: {e}", file=sys.stderr)
             return 1
