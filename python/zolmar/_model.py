@@ -91,8 +91,9 @@ def _element_count(self) -> int:
 
 def _on_change(self, callback: Callable[[ModelChange], None]):
     """Calls `callback(change)` with a ModelChange after each commit, undo and redo of the model
-    that changed something, until the returned subscription is closed (`close()`, or the end of
-    a `with` block) or the model goes; the subscription does not keep the model alive. An
+    that changed something, until the returned subscription is closed (`close()`, the end of a
+    `with` block, or dropping its last reference) or the model goes; the subscription does not
+    keep the model alive. An
     exception the callback raises reaches the caller of the commit, undo or redo, after every
     other listener was told; the change itself stands."""
 
@@ -126,9 +127,23 @@ def _facts(self):
     return [repr(self.Name), f"with {self.getElementCount()} elements"]
 
 
+def _transaction(self):
+    """A context manager: `with model.transaction():` commits when the block ends and rolls
+    back when it raises; nested in another, it is a nested level of it."""
+    return _Transaction(self)
+
+
+def _named(members):
+    """`members` with each function named as the member it is (for help() and tracebacks)."""
+    for name, member in members.items():
+        function = member.__func__ if isinstance(member, staticmethod) else member
+        function.__name__ = function.__qualname__ = name
+    return members
+
+
 #: What the Python class of korm.zero.Model adds to (or puts over) its host members.
-CONVENIENCES = {
-    "transaction": lambda self: _Transaction(self),
+CONVENIENCES = _named({
+    "transaction": _transaction,
     "undo": _undo,
     "redo": _redo,
     "getElementCount": _element_count,
@@ -136,4 +151,4 @@ CONVENIENCES = {
     "open": staticmethod(_open),
     "save": _save,
     "_facts": _facts,
-}
+})
