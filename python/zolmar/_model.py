@@ -11,9 +11,10 @@ files with progress.
     model.save(path, progress=...)
 
 Only `undo`, `redo`, `getElementCount`, `open` and `save` replace host methods of the same
-name, and each calls that host method: the host's own behaviour is unchanged for every other
-host, and from Python it is reached through the replacement (which adds a return value, an int,
-or a progress callback).
+name, and each calls that host method (`open` and `save` with a progress callback call the
+framework directly, and give the same objects): the host's own behaviour is unchanged for every
+other host, and from Python it is reached through the replacement (which adds a return value,
+an int, or a progress callback).
 """
 
 import os
@@ -111,6 +112,10 @@ def _open(path, progress: Optional[Callable[[int, int], None]] = None):
     """The model of the model file at `path` (the model already open from it, if any).
     `progress(done, total)`, when given, is called as the file is read and the model built, with
     done rising to total; an exception it raises aborts the opening and gives no model."""
+    if progress is None:  # the host's own
+        from . import _result, to_host  # the package's converters; it imports this module first
+
+        return _result(_host.call("korm.zero.Model", "open", [to_host(_path(path))], 1))
     return _host.open_model(_path(path), progress)
 
 
@@ -120,7 +125,10 @@ def _save(self, path=None, progress: Optional[Callable[[int, int], None]] = None
     called as the model is written, with done rising to total; meanwhile the model cannot be
     changed. An exception it raises aborts the save and leaves the file and the model as they
     were."""
-    _host.save_model(self._array, _path(path), progress)
+    if progress is None:  # the host's own
+        _call(self, "save", 0, *(() if path is None else (_path(path),)))
+    else:
+        _host.save_model(self._array, _path(path), progress)
 
 
 def _facts(self):
