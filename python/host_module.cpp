@@ -10,12 +10,15 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host_collections.hpp"
+#include "host_uuid.hpp"
 #include "korm/zero/element_impl.hpp"
 #include "olan/olan.hpp"
 
@@ -170,6 +173,9 @@ std::optional<Value> scalarInput(py::handle value) {
     }
     if (object == Py_None) {
         return Value(zvCreateEmpty());
+    }
+    if (auto text = zolmar_host::uuidTextOfPython(object)) {  // a uuid.UUID travels as its text
+        return Value(zvCreateString_UTF16(*text));
     }
     return std::nullopt;
 }
@@ -335,6 +341,9 @@ PYBIND11_MODULE(_host, m) {
     m.def("set_property", [](const Array& self, const std::string& name, const Array& v) {
         guarded([&] { host::setProperty(self.get(), name, v.get()); });
     });
+    zolmar_host::registerCollections(m,
+                                     {[](std::function<void()> const& f) { guarded(f); },
+                                      [](py::handle a) { return a.cast<const Array&>().get(); }});
     m.def("live_object_count", [] { return host::liveObjectCount(); });
     m.def("live_element_count", [] { return korm::zero::ElementImpl::liveRecordCount(); });
 }

@@ -24,6 +24,7 @@ import weakref
 __path__ = pkgutil.extend_path(__path__, __name__)
 
 from . import _host  # noqa: E402
+from . import _maps  # noqa: E402
 
 __version__ = _host.__version__
 __all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject", "__version__"]
@@ -295,6 +296,8 @@ def _class(qualified):
         return cls
     d = _host.describe_class(qualified)
     bases = tuple(_class(s) for s in d["superclasses"]) or (HostObject,)
+    if qualified in _maps.PROTOCOLS:  # a map class is also a Python mapping (zolmar.maps)
+        bases += (_maps.PROTOCOLS[qualified],)
     ns = {"_qualified_name": qualified, "__doc__": d["description"], "__module__": "zolmar"}
     has_constructor = False
     arguments = _operation_arguments(qualified, d)
