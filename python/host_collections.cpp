@@ -16,6 +16,7 @@
 
 #include <boost/lexical_cast/bad_lexical_cast.hpp>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -107,21 +108,31 @@ class KeyedCollection {
         m_everyEntryHolds = holdsUuids(referenced->getCollectionType(), m_valueName);
     }
 
-    /// Calls `visit(key, value)` for each entry that holds a value, in the collection's order.
+    /// The entries, in the collection's order (none for an owner that is gone).
+    std::vector<kz::ModelElement> entries() const {
+        return m_collection != nullptr ? m_collection->getAllValues()
+                                       : std::vector<kz::ModelElement>();
+    }
+
+    /// Calls `visit(key, value)` for each of `entries[begin, end)` that holds a value.
     template <class Visit>
-    void forEach(Visit&& visit) {
-        if (m_collection == nullptr) {
-            return;
-        }
-        std::vector<kz::ModelElement> const entries = m_collection->getAllValues();
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (i + PrefetchDistance < entries.size()) {
+    void visit(std::vector<kz::ModelElement> const& entries, std::size_t begin, std::size_t end,
+               Visit&& visit) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (i + PrefetchDistance < end) {
                 prefetchRecord(entries[i + PrefetchDistance].getImpl());
             }
             if (auto const value = valueOf(entries[i])) {
                 visit(keyOf(entries[i]), *value);
             }
         }
+    }
+
+    /// Calls `visit(key, value)` for each entry that holds a value, in the collection's order.
+    template <class Visit>
+    void forEach(Visit&& visitor) {
+        std::vector<kz::ModelElement> const all = entries();
+        visit(all, 0, all.size(), visitor);
     }
 
     /// The values filed under `key`, in filing order (at most one in a map).
@@ -248,6 +259,54 @@ void guardedRead(HostHooks const& hooks, Read&& read) {
     });
 }
 
+using Pair = std::pair<uuid, uuid>;
+
+/// A (key, value) tuple of uuid.UUID objects.
+py::object pythonPair(Pair const& pair) {
+    auto pack = py::reinterpret_steal<py::object>(
+        PyTuple_Pack(2, pythonUuid(pair.first).ptr(), pythonUuid(pair.second).ptr()));
+    if (!pack) {
+        throw py::error_already_set();
+    }
+    PyObject_GC_UnTrack(pack.ptr());  // holds two untracked UUIDs (see pythonUuid)
+    return pack;
+}
+
+/// The entries a collection had when an iteration started, read a slice at a time: a loop over
+/// a large collection then makes and drops a slice's Python objects at a time, which the
+/// interpreter's allocator keeps reusing, instead of all of them at once. The handles keep the
+/// entries alive; each slice shows their keys and values as they are when it is read.
+class EntrySlices {
+  public:
+    explicit EntrySlices(KeyedCollection keyed)
+        : m_keyed(std::move(keyed)), m_entries(m_keyed.entries()) {}
+
+    /// The (key, value) pairs of the next `count` entries; an empty list at the end.
+    std::vector<Pair> take(std::size_t count) {
+        std::size_t const end = std::min(m_entries.size(), m_next + count);
+        std::vector<Pair> pairs;
+        pairs.reserve(end - m_next);
+        m_keyed.visit(m_entries, m_next, end,
+                      [&](uuid const& k, uuid const& v) { pairs.emplace_back(k, v); });
+        m_next = end;
+        return pairs;
+    }
+
+    /// Whether `key` differs from the key given before (keys come in order, so each distinct
+    /// key is new once).
+    bool isNewKey(uuid const& key) {
+        bool const isNew = !m_lastKey || *m_lastKey != key;
+        m_lastKey = key;
+        return isNew;
+    }
+
+  private:
+    KeyedCollection m_keyed;
+    std::vector<kz::ModelElement> m_entries;
+    std::size_t m_next = 0;
+    std::optional<uuid> m_lastKey;
+};
+
 /// A Python list of `items`, each made by `make`.
 template <class T, class Make>
 py::list listOf(std::vector<T> const& items, Make&& make) {
@@ -258,52 +317,41 @@ py::list listOf(std::vector<T> const& items, Make&& make) {
     return made;
 }
 
-using Pair = std::pair<uuid, uuid>;
-
 }  // namespace
 
 void registerCollections(py::module_& module, HostHooks hooks) {
-    // keyed_items(owner, collection, key, value): [(key, value)] in the collection's order.
-    module.def("keyed_items", [hooks](py::handle owner, std::string const& collection,
-                                      std::string const& key, std::string const& value) {
-        std::vector<Pair> pairs;
-        guardedRead(hooks, [&] {
-            KeyedCollection keyed(hooks.array(owner), collection, key, value);
-            pairs.reserve(keyed.count(false));
-            keyed.forEach([&](uuid const& k, uuid const& v) { pairs.emplace_back(k, v); });
-        });
-        return listOf(pairs, [](Pair const& pair) {
-            auto pack = py::reinterpret_steal<py::object>(
-                PyTuple_Pack(2, pythonUuid(pair.first).ptr(), pythonUuid(pair.second).ptr()));
-            if (!pack) {
-                throw py::error_already_set();
+    // keyed_slices(owner, collection, key, value): the entries as they are now. Its
+    // take(count, shown) gives what the next `count` entries show, an empty list at the end:
+    // shown "items" (key, value) pairs, "keys" the keys not shown before (so each distinct key
+    // once), "values" the values.
+    py::class_<EntrySlices>(module, "EntrySlices")
+        .def("take", [hooks](EntrySlices& slices, std::size_t count, std::string const& shown) {
+            std::vector<Pair> pairs;
+            guardedRead(hooks, [&] { pairs = slices.take(count); });
+            if (shown == "items") {
+                return listOf(pairs, &pythonPair);
             }
-            PyObject_GC_UnTrack(pack.ptr());  // holds two untracked UUIDs (see pythonUuid)
-            return pack;
-        });
-    });
-    // keyed_keys(...): the distinct keys, ascending; keyed_values(...): every value in order.
-    module.def("keyed_keys", [hooks](py::handle owner, std::string const& collection,
-                                     std::string const& key, std::string const& value) {
-        std::vector<uuid> keys;
-        guardedRead(hooks, [&] {
-            KeyedCollection keyed(hooks.array(owner), collection, key, value);
-            keyed.forEach([&](uuid const& k, uuid const&) {
-                if (keys.empty() || keys.back() != k) {
-                    keys.push_back(k);
+            if (shown != "keys" && shown != "values") {
+                throw py::value_error("take shows items, keys or values, not " + shown);
+            }
+            std::vector<uuid> single;
+            single.reserve(pairs.size());
+            for (auto const& [key, value] : pairs) {
+                if (shown == "values") {
+                    single.push_back(value);
+                } else if (slices.isNewKey(key)) {
+                    single.push_back(key);
                 }
-            });
+            }
+            return listOf(single, &pythonUuid);
         });
-        return listOf(keys, &pythonUuid);
-    });
-    module.def("keyed_values", [hooks](py::handle owner, std::string const& collection,
+    module.def("keyed_slices", [hooks](py::handle owner, std::string const& collection,
                                        std::string const& key, std::string const& value) {
-        std::vector<uuid> values;
+        std::optional<EntrySlices> slices;
         guardedRead(hooks, [&] {
-            KeyedCollection keyed(hooks.array(owner), collection, key, value);
-            keyed.forEach([&](uuid const&, uuid const& v) { values.push_back(v); });
+            slices.emplace(KeyedCollection(hooks.array(owner), collection, key, value));
         });
-        return listOf(values, &pythonUuid);
+        return std::move(*slices);
     });
     // uuid_of(x): the uuid.UUID of a uuid.UUID or of UUID text, refused as a UUID input of a
     // host method is.

@@ -20,7 +20,7 @@ struct HostHooks {
     zvArray const* (*array)(pybind11::handle object);
 };
 
-/// Adds keyed_items, keyed_keys, keyed_values, keyed_count, keyed_get and uuid_of to `module`.
+/// Adds keyed_slices, keyed_count, keyed_get and uuid_of to `module`.
 void registerCollections(pybind11::module_& module, HostHooks hooks);
 
 }  // namespace zolmar_host

@@ -181,6 +181,24 @@ def test_bulk_update_is_one_step_reports_progress_and_is_all_or_nothing(arvex, m
     assert dict(umap) == pairs
 
 
+def test_iteration_reads_large_maps_in_slices_and_survives_changes(arvex, model):
+    # Slices of a thousand entries and more: key groups of the multimap straddle them.
+    mmap = arvex.UUIDMultiMap(model)
+    pairs = [(uuid.UUID(int=i // 3 + 1), uuid.UUID(int=i)) for i in range(3001)]
+    mmap.update(pairs)
+    assert list(mmap.items()) == pairs and list(mmap.values()) == [v for _, v in pairs]
+    assert list(mmap) == sorted({k for k, _ in pairs}) and len(mmap) == 1001
+    umap = arvex.UUIDMap(model)
+    umap.update(pairs)
+    expected = dict(pairs)
+    assert list(umap.items()) == sorted(expected.items())
+    # A loop sees the keys the map had when it started, whatever the loop changes.
+    for key in umap:
+        del umap[key]
+        umap[uuid.UUID(int=key.int + 10_000)] = key
+    assert sorted(umap) == sorted(uuid.UUID(int=k.int + 10_000) for k in expected)
+
+
 @pytest.mark.parametrize("form", [lambda u: u, str, lambda u: str(u).upper()])
 def test_every_uuid_input_takes_uuid_objects_and_text(arvex, model, form):
     key, value, other = (uuid.UUID(t) for t in (K1, V1, "0a9b8c7d-0000-4000-8000-00000000000f"))

@@ -76,7 +76,8 @@ def test_mypy_accepts_typed_code_that_runs(tmp_path):
 
 def test_mypy_refuses_misuse(tmp_path):
     checked = mypy(tmp_path, "bad", BAD)
-    flagged = {int(line.split(":")[1]) for line in checked.stdout.splitlines() if ": error:" in line}
+    flagged = {int(line.split(":")[1])
+               for line in checked.stdout.splitlines() if ": error:" in line}
     marked = {n for n, line in enumerate(BAD.split("\n"), 1) if line.endswith("# error")}
     assert flagged == marked, checked.stdout
 

@@ -1,8 +1,9 @@
 """Python protocols for the library's map classes, added as the last base of the classes built
 from the class descriptions; the host members stay as they are and take precedence.
 
-Reads go through the extension's native read path (`_host.keyed_*`): one call reads a whole
-collection or one key, with keys and values as uuid.UUID objects. Changes go through the
+Reads go through the extension's native read path (`_host.keyed_*`): look-ups and counts are
+one call each, iteration reads the entries a slice at a time; keys and values come as uuid.UUID
+objects. Changes go through the
 classes' own host methods, each one change of the model (one undo step) or, for bulk
 operations, all of them in one transaction of the model.
 
@@ -14,6 +15,8 @@ empty dict is. No protocol method shares a name with a host member (tests check 
 
 import collections.abc
 import contextlib
+import functools
+import itertools
 
 from . import _host
 
@@ -24,37 +27,48 @@ _PAIRS, _KEY, _VALUE = "Pairs", "Key", "Value"
 _PROGRESS_STEPS = 100
 
 
-def _read(function, mapping, *extra):
-    return function(mapping._array, _PAIRS, _KEY, _VALUE, *extra)
+# Iteration reads this many entries at a time (see _shown).
+_SLICE = 1024
+
+
+def _count(mapping, distinct_keys):
+    return _host.keyed_count(mapping._array, _PAIRS, _KEY, _VALUE, distinct_keys)
 
 
 def _get(mapping, key, single):
     return _host.keyed_get(mapping._array, _PAIRS, key, _VALUE, single)
 
 
-class _Snapshot:
-    """Iteration over what a native read gave when the iteration started: the map may change
-    while a loop runs without the loop seeing it or failing."""
+def _shown(mapping, shown):
+    """An iterator over what the map's entries show ("items", "keys": each distinct key once,
+    "values"), in the map's order. It iterates over the entries the map had when it was made,
+    whatever changes meanwhile, reading them a slice at a time: the Python objects of a large
+    map are made as the loop goes and reuse the memory of those already dropped."""
+    take = functools.partial(_host.keyed_slices(mapping._array, _PAIRS, _KEY, _VALUE).take,
+                             _SLICE, shown)
+    return itertools.chain.from_iterable(iter(take, []))
 
+
+class _View:
     __slots__ = ()
 
     def __iter__(self):
-        return iter(_read(self._reader, self._mapping))
+        return _shown(self._mapping, self._shown)
 
 
-class _KeysView(_Snapshot, collections.abc.KeysView):
+class _KeysView(_View, collections.abc.KeysView):
     __slots__ = ()
-    _reader = staticmethod(_host.keyed_keys)
+    _shown = "keys"
 
 
-class _ValuesView(_Snapshot, collections.abc.ValuesView):
+class _ValuesView(_View, collections.abc.ValuesView):
     __slots__ = ()
-    _reader = staticmethod(_host.keyed_values)
+    _shown = "values"
 
 
-class _ItemsView(_Snapshot, collections.abc.ItemsView):
+class _ItemsView(_View, collections.abc.ItemsView):
     __slots__ = ()
-    _reader = staticmethod(_host.keyed_items)
+    _shown = "items"
 
 
 class _PairsView(_ItemsView):
@@ -63,7 +77,7 @@ class _PairsView(_ItemsView):
     __slots__ = ()
 
     def __len__(self):
-        return _read(_host.keyed_count, self._mapping, False)
+        return _count(self._mapping, False)
 
     def __contains__(self, item):
         key, value = item
@@ -124,10 +138,10 @@ class UUIDMap(collections.abc.MutableMapping):
         self.erasePairForKey(key)
 
     def __iter__(self):
-        return iter(_read(_host.keyed_keys, self))
+        return _shown(self, "keys")
 
     def __len__(self):
-        return _read(_host.keyed_count, self, False)
+        return _count(self, False)
 
     def __contains__(self, key):
         return _get(self, key, True) is not None
@@ -144,7 +158,7 @@ class UUIDMap(collections.abc.MutableMapping):
     def clear(self):
         """Erases every pair in one transaction of the model (one undo step)."""
         with _transaction(self):
-            for key in _read(_host.keyed_keys, self):
+            for key in list(_shown(self, "keys")):
                 self.erasePairForKey(key)
 
     def update(self, pairs=(), /, *, progress=None):
@@ -181,10 +195,10 @@ class UUIDMultiMap:
         self.erasePairsForKey(key)
 
     def __iter__(self):
-        return iter(_read(_host.keyed_keys, self))
+        return _shown(self, "keys")
 
     def __len__(self):
-        return _read(_host.keyed_count, self, True)
+        return _count(self, True)
 
     def __contains__(self, key):
         return bool(_get(self, key, False))
@@ -236,10 +250,10 @@ class UUIDToUUIDMap:
         return self.findValueForKey(container)
 
     def __iter__(self):
-        return iter(_read(_host.keyed_keys, self))
+        return _shown(self, "keys")
 
     def __len__(self):
-        return _read(_host.keyed_count, self, True)
+        return _count(self, True)
 
     def __contains__(self, container):
         return _get(self, container, True) is not None
