@@ -5,28 +5,17 @@ and as uuid.UUID; beside them, a dict doing the same and uuid.UUID's own constru
     PYTHONPATH=build/release/python:python ZOLMAR_LIBRARY=build/release/libarvex_utilities.so \\
         /usr/bin/python3 bench/python_maps_bench.py [N]
 
-Times are the best of REPEATS repetitions (time.perf_counter).
+Times are the best of five repetitions (time.perf_counter).
 """
 
 import os
 import random
 import sys
-import time
 import uuid
 
 import zolmar
+from python_calls_bench import best  # the best time per item of five repetitions
 
-REPEATS = 7
-
-
-def best(function, count):
-    """The best time per item of `function()`, which handles `count` items."""
-    times = []
-    for _ in range(REPEATS):
-        start = time.perf_counter()
-        function()
-        times.append((time.perf_counter() - start) / count)
-    return min(times)
 
 
 def iterate(pairs):

@@ -77,7 +77,7 @@ class _PairsView(_ItemsView):
     __slots__ = ()
 
     def __len__(self):
-        return _count(self._mapping, False)
+        return _count(self._mapping, False)  # every pair
 
     def __contains__(self, item):
         key, value = item
@@ -106,7 +106,36 @@ def _bulk(mapping, pairs, progress, add):
                 progress(done, total)
 
 
-class UUIDMap(collections.abc.MutableMapping):
+def _erase(mapping, key, erase):
+    """`erase(key)` when the map holds the key, else KeyError: for a map that is gone, after
+    the host's refusal of the change, which reading it as empty must not hide."""
+    if not _get(mapping, key, False):
+        if not mapping.isValid():
+            erase(key)
+        raise KeyError(key)
+    erase(key)
+
+
+class _Keyed:
+    """What the protocols read alike: the distinct keys in the map's order, and the view of
+    them."""
+
+    __slots__ = ()
+
+    def __iter__(self):
+        return _shown(self, "keys")
+
+    def __len__(self):
+        return _count(self, True)
+
+    def __contains__(self, key):
+        return bool(_get(self, key, False))
+
+    def keys(self):
+        return _KeysView(self)
+
+
+class UUIDMap(_Keyed, collections.abc.MutableMapping):
     """A UUIDMap as a mutable mapping from UUID to UUID.
 
     Keys come in ascending key order (the order of their canonical text). Keys and values may
@@ -131,23 +160,7 @@ class UUIDMap(collections.abc.MutableMapping):
             self.Pairs.get(key).Value = value
 
     def __delitem__(self, key):
-        if _get(self, key, True) is None:
-            if not self.isValid():
-                self.erasePairForKey(key)  # the host's refusal of a map that is gone
-            raise KeyError(key)
-        self.erasePairForKey(key)
-
-    def __iter__(self):
-        return _shown(self, "keys")
-
-    def __len__(self):
-        return _count(self, False)
-
-    def __contains__(self, key):
-        return _get(self, key, True) is not None
-
-    def keys(self):
-        return _KeysView(self)
+        _erase(self, key, self.erasePairForKey)
 
     def values(self):
         return _ValuesView(self)
@@ -169,7 +182,7 @@ class UUIDMap(collections.abc.MutableMapping):
         _bulk(self, pairs, progress, self.__setitem__)
 
 
-class UUIDMultiMap:
+class UUIDMultiMap(_Keyed):
     """A UUIDMultiMap seen as a mapping from each key to the list of its values.
 
     `m[k]` is the key's values in filing order (KeyError when there are none); `k in m`,
@@ -188,27 +201,11 @@ class UUIDMultiMap:
         return values
 
     def __delitem__(self, key):
-        if not _get(self, key, False):
-            if not self.isValid():
-                self.erasePairsForKey(key)  # the host's refusal of a map that is gone
-            raise KeyError(key)
-        self.erasePairsForKey(key)
-
-    def __iter__(self):
-        return _shown(self, "keys")
-
-    def __len__(self):
-        return _count(self, True)
-
-    def __contains__(self, key):
-        return bool(_get(self, key, False))
+        _erase(self, key, self.erasePairsForKey)
 
     def get(self, key, default=None):
         values = _get(self, key, False)
         return values if values else default
-
-    def keys(self):
-        return _KeysView(self)
 
     def values(self):
         return _ValuesView(self)
@@ -232,7 +229,7 @@ class UUIDMultiMap:
 collections.abc.Collection.register(UUIDMultiMap)
 
 
-class UUIDToUUIDMap:
+class UUIDToUUIDMap(_Keyed):
     """A UUIDToUUIDMap seen as a mapping from container keys to their inner maps.
 
     `m[container]` is the container's inner map, a UUIDMap with the mapping protocol, so
@@ -249,20 +246,8 @@ class UUIDToUUIDMap:
             raise KeyError(container)
         return self.findValueForKey(container)
 
-    def __iter__(self):
-        return _shown(self, "keys")
-
-    def __len__(self):
-        return _count(self, True)
-
-    def __contains__(self, container):
-        return _get(self, container, True) is not None
-
     def get(self, container, default=None):
         return self[container] if container in self else default
-
-    def keys(self):
-        return _KeysView(self)
 
     def items(self):
         return [(container, self.findValueForKey(container)) for container in self]
