@@ -114,21 +114,21 @@ class KeyedCollection {
                                        : std::vector<kz::ModelElement>();
     }
 
-    /// Calls `visit(key, value)` for each of `entries[begin, end)` that holds a value.
+    /// Calls `visitor(key, value)` for each of `entries[begin, end)` that holds a value.
     template <class Visit>
     void visit(std::vector<kz::ModelElement> const& entries, std::size_t begin, std::size_t end,
-               Visit&& visit) {
+               Visit&& visitor) {
         for (std::size_t i = begin; i < end; ++i) {
             if (i + PrefetchDistance < end) {
                 prefetchRecord(entries[i + PrefetchDistance].getImpl());
             }
             if (auto const value = valueOf(entries[i])) {
-                visit(keyOf(entries[i]), *value);
+                visitor(keyOf(entries[i]), *value);
             }
         }
     }
 
-    /// Calls `visit(key, value)` for each entry that holds a value, in the collection's order.
+    /// Calls `visitor(key, value)` for each entry that holds a value, in the collection's order.
     template <class Visit>
     void forEach(Visit&& visitor) {
         std::vector<kz::ModelElement> const all = entries();
