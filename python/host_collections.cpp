@@ -105,7 +105,6 @@ class KeyedCollection {
             throw py::type_error(collection + " is no keyed collection");
         }
         m_collection = referenced;
-        m_everyEntryHolds = holdsUuids(referenced->getCollectionType(), m_valueName);
     }
 
     /// The entries, in the collection's order (none for an owner that is gone).
@@ -167,7 +166,7 @@ class KeyedCollection {
         if (m_collection == nullptr) {
             return 0;
         }
-        if (m_everyEntryHolds) {  // no entry to look at
+        if (holdsUuids(m_collection->getCollectionType(), m_valueName)) {  // no entry to read
             if (distinctKeys && m_generic->isMultimapInterface()) {
                 return static_cast<kz::GenericMultimapInterface const&>(*m_generic)
                     .genericKeys()
@@ -233,7 +232,6 @@ class KeyedCollection {
     std::string m_valueName;
     kz::ReferenceCollection const* m_collection = nullptr;
     kz::GenericCollectionInterface const* m_generic = nullptr;
-    bool m_everyEntryHolds = false;
     kz::meta::Class m_entryClass;
     kz::meta::Property m_key;
     kz::meta::Property m_value;

@@ -147,7 +147,7 @@ class UUIDMap(_Keyed, collections.abc.MutableMapping):
     __slots__ = ()
 
     def __getitem__(self, key):
-        value = _get(self, key, True)
+        value = _host.keyed_get(self._array, _PAIRS, key, _VALUE, True)  # _get, one call less
         if value is None:
             raise KeyError(key)
         return value
