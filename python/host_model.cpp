@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host_bridge.hpp"
+#include "host_uuid.hpp"
 #include "korm/zero/changes.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
 #include "korm/zero/model_impl.hpp"
@@ -35,17 +36,10 @@ using korm::zero::ModelElement;
 /// The name a change of the containment (index 0, which has no property) is given.
 constexpr char const* CONTAINMENT = "<containment>";
 
-py::object pythonUuid(boost::uuids::uuid const& id) {
-    // Never destroyed: it would be released after the interpreter is gone.
-    static auto const* const uuidClass = new py::object(py::module_::import("uuid").attr("UUID"));
-    return (*uuidClass)(py::arg("bytes") =
-                            py::bytes(reinterpret_cast<char const*>(id.data), id.size()));
-}
-
 py::list pythonUuids(std::vector<ModelElement> const& elements) {
     py::list ids;
     for (ModelElement const& element : elements) {
-        ids.append(pythonUuid(element->getUuid()));
+        ids.append(zolmar_host::pythonUuid(element->getUuid()));
     }
     return ids;
 }
@@ -70,7 +64,8 @@ py::list pythonChanges(ModelChangeEvent const& event) {
              i = changes->nextChanged(i + 1)) {
             names.append(propertyName(changes->getMetaClass(), i));
         }
-        changed.append(py::make_tuple(pythonUuid(changes->getUuid()), py::tuple(names)));
+        changed.append(
+            py::make_tuple(zolmar_host::pythonUuid(changes->getUuid()), py::tuple(names)));
     }
     return changed;
 }

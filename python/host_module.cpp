@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@
 
 #include "host_bridge.hpp"
 #include "host_model.hpp"
+#include "host_collections.hpp"
+#include "host_uuid.hpp"
 #include "korm/zero/element_impl.hpp"
 #include "olan/olan.hpp"
 
@@ -172,6 +175,9 @@ std::optional<Value> scalarInput(py::handle value) {
     }
     if (object == Py_None) {
         return Value(zvCreateEmpty());
+    }
+    if (auto text = zolmar_host::uuidTextOfPython(object)) {  // a uuid.UUID travels as its text
+        return Value(zvCreateString_UTF16(*text));
     }
     return std::nullopt;
 }
@@ -365,6 +371,9 @@ PYBIND11_MODULE(_host, m) {
         guarded([&] { host::setProperty(self.get(), name, v.get()); });
     });
     zolmar::defineModelFunctions(m);
+    zolmar_host::registerCollections(m,
+                                     {[](std::function<void()> const& f) { guarded(f); },
+                                      &zolmar::hostArrayOf});
     m.def("live_object_count", [] { return host::liveObjectCount(); });
     m.def("live_element_count", [] { return korm::zero::ElementImpl::liveRecordCount(); });
 }

@@ -80,6 +80,7 @@ class BinaryDistribution(Distribution):
 setup(
     version=FACTS["version"],
     packages=["zolmar"],
+    package_data={"zolmar": ["py.typed", "*.pyi"]},  # the type stubs
     cmdclass={"build_py": BuildWithCMake},
     distclass=BinaryDistribution,
     options={"build": {"build_base": str(SCRATCH)}, "egg_info": {"egg_base": str(SCRATCH)}},

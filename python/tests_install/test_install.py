@@ -100,3 +100,16 @@ def test_cmake_install_puts_a_working_package_under_the_prefix(tmp_path):
     library_dir = str(tmp_path / layout["library_dir"])
     assert {pathlib.Path(p).parent == pathlib.Path(library_dir)
             for p in loaded_from(run.stdout) if "libarvex" in p} == {True}
+
+
+def test_the_installed_package_carries_its_type_stubs(venv):
+    # mypy finds the installed package's stubs by its py.typed marker, or refuses the import.
+    sample = venv / "typed.py"
+    sample.write_text("from zolmar.maps import UUIDMap\n\n\n"
+                      "def value(umap: UUIDMap, key: str) -> str:\n"
+                      "    return umap[key]\n")
+    run = subprocess.run([str(venv / "bin" / "python"), "-m", "mypy", "--no-incremental",
+                          "--cache-dir", str(venv / "mypy-cache"), str(sample)],
+                         capture_output=True, text=True, cwd=venv, env=clean_environment(False))
+    assert 'typed.py:5: error: Incompatible return value type (got "UUID", expected "str")' \
+        in run.stdout, run.stdout + run.stderr

@@ -24,6 +24,7 @@ import weakref
 __path__ = pkgutil.extend_path(__path__, __name__)
 
 from . import _host  # noqa: E402
+from . import _maps  # noqa: E402
 from . import _model  # noqa: E402
 from ._model import ModelChange  # noqa: E402
 from ._progress import progress_bar  # noqa: E402
@@ -299,6 +300,8 @@ def _class(qualified):
         return cls
     d = _host.describe_class(qualified)
     bases = tuple(_class(s) for s in d["superclasses"]) or (HostObject,)
+    if qualified in _maps.PROTOCOLS:  # a map class is also a Python mapping (zolmar.maps)
+        bases += (_maps.PROTOCOLS[qualified],)
     ns = {"_qualified_name": qualified, "__doc__": d["description"], "__module__": "zolmar"}
     has_constructor = False
     arguments = _operation_arguments(qualified, d)
