@@ -20,8 +20,9 @@ zvArray const* hostArrayOf(pybind11::handle array);
 /// as the Python object it already has).
 pybind11::object pythonValueOf(olan::Value value);
 
-/// Runs `call`. A Python error raised inside it goes up unchanged; any other exception is
-/// raised as the host error the host would raise for it, converted as a host call's errors are.
+/// Runs `call`. A Python error raised inside it (or a pybind11 one, such as a TypeError) goes up
+/// unchanged; any other exception is raised as the host error the host would raise for it,
+/// converted as a host call's errors are.
 void runAsHostCall(std::function<void()> const& call);
 
 /// Rethrows `cause` when it is a Python error (one raised by a callback that the framework or

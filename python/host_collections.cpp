@@ -239,22 +239,10 @@ class KeyedCollection {
 
 /// Runs a read of the framework under the package's error translation: a framework or other
 /// native exception becomes the host error the host would raise for it (as if a host method had
-/// let it escape), Python errors pass unchanged.
+/// let it escape), Python errors pass unchanged (HostHooks::guard).
 template <class Read>
 void guardedRead(HostHooks const& hooks, Read&& read) {
-    hooks.guard([&] {
-        try {
-            read();
-        } catch (py::error_already_set const&) {
-            throw;
-        } catch (py::builtin_exception const&) {
-            throw;
-        } catch (olan::HostError const&) {
-            throw;
-        } catch (std::exception const& e) {
-            throw olan::host::translateError(e, std::current_exception());
-        }
-    });
+    hooks.guard(std::forward<Read>(read));
 }
 
 using Pair = std::pair<uuid, uuid>;

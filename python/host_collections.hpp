@@ -14,7 +14,8 @@ namespace zolmar_host {
 
 /// What the extension's main source lends the collection functions.
 struct HostHooks {
-    /// Runs `body`, turning a host error into the Python error the package registered.
+    /// Runs `body`, turning a host error, or any other native exception, into the Python error
+    /// the package registered for it; Python errors pass unchanged.
     void (*guard)(std::function<void()> const& body);
     /// The host array a Python `Array` object owns.
     zvArray const* (*array)(pybind11::handle object);

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "host_bridge.hpp"
-#include "host_model.hpp"
 #include "host_collections.hpp"
+#include "host_model.hpp"
 #include "host_uuid.hpp"
 #include "korm/zero/element_impl.hpp"
 #include "olan/olan.hpp"
@@ -246,6 +246,8 @@ void runAsHostCall(std::function<void()> const& call) {
             call();
         } catch (py::error_already_set const&) {
             throw;
+        } catch (py::builtin_exception const&) {
+            throw;
         } catch (olan::HostError const&) {
             throw;
         } catch (std::exception const& e) {
@@ -371,9 +373,7 @@ PYBIND11_MODULE(_host, m) {
         guarded([&] { host::setProperty(self.get(), name, v.get()); });
     });
     zolmar::defineModelFunctions(m);
-    zolmar_host::registerCollections(m,
-                                     {[](std::function<void()> const& f) { guarded(f); },
-                                      &zolmar::hostArrayOf});
+    zolmar_host::registerCollections(m, {&zolmar::runAsHostCall, &zolmar::hostArrayOf});
     m.def("live_object_count", [] { return host::liveObjectCount(); });
     m.def("live_element_count", [] { return korm::zero::ElementImpl::liveRecordCount(); });
 }
