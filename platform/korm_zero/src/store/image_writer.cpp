@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "element_values.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
@@ -22,8 +21,8 @@ namespace {
 
 using tarsk::core::text::toUtf8;
 
-std::string uuidBytes(boost::uuids::uuid const& id) {
-    return std::string(reinterpret_cast<char const*>(id.data), id.size());
+std::string_view uuidBytes(boost::uuids::uuid const& id) {
+    return {reinterpret_cast<char const*>(id.data), id.size()};
 }
 
 /// The URI of the root package `metaClass` lies in ("" outside any package).
@@ -71,6 +70,8 @@ class ImageWriter {
 
     void addElement(ModelElement::Impl const& element);
     ModelImage take(std::u16string const& modelName);
+    /// The multimap members numbered while adding elements (see KeyGroupPositions).
+    auto const& numberedMembers() const noexcept { return m_positions.numbered(); }
 
   private:
     /// The properties of `element`'s class, ordered by UUID as the values' key orders them.
@@ -248,42 +249,23 @@ ModelImage makeImage(Model::Impl const& model, std::string const& path) {
     return writer.take(model.getName());
 }
 
-namespace {
-
-/// The new positions of the mates of `member` that keep their rows; each group once.
-void repositionGroupOf(ModelElement::Impl const& member, UuidSet const& unsaved,
-                       std::unordered_set<ModelElement::Impl const*>& seen,
-                       std::vector<StoredPosition>& positions) {
-    ReferenceCollection const* collection = memberRowCollectionOf(member);
-    if (collection == nullptr || !collection->getGenericInterface()->isMultimapInterface() ||
-        seen.count(&member) != 0) {
-        return;
-    }
-    std::int64_t position = 0;
-    for (ModelElement const& mate : keyGroupOf(member, *collection)) {
-        seen.insert(mate.getImpl());
-        if (unsaved.count(mate->getUuid()) == 0) {
-            positions.push_back({mate->getUuid(), position});
-        }
-        ++position;
-    }
-}
-
-}  // namespace
-
 ImageChanges makeChanges(Model::Impl const& model, UuidSet const& unsaved,
                          std::string const& path) {
     ImageWriter writer(model, path);
     ImageChanges changes;
-    std::unordered_set<ModelElement::Impl const*> seen;
     for (auto const& id : unsaved) {
-        ModelElement::Impl const* element = model.findElement(id);
-        if (element == nullptr) {
+        if (ModelElement::Impl const* element = model.findElement(id)) {
+            writer.addElement(*element);
+        } else {
             changes.removed.push_back(id);
-            continue;
         }
-        writer.addElement(*element);
-        repositionGroupOf(*element, unsaved, seen, changes.repositioned);
+    }
+    // Writing a multimap's member numbered its whole key group: the mates that keep their
+    // rows take their new positions.
+    for (auto const& [mate, position] : writer.numberedMembers()) {
+        if (unsaved.count(mate->getUuid()) == 0) {
+            changes.repositioned.push_back({mate->getUuid(), position});
+        }
     }
     changes.rewritten = writer.take(model.getName());
     return changes;

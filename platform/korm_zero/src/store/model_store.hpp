@@ -8,8 +8,11 @@
 #include <boost/uuid/uuid.hpp>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "stored_bytes.hpp"
 
 namespace korm::zero::store {
 
@@ -44,11 +47,19 @@ struct StoredValue {
     bool member = false;
     Kind kind = Kind::BYTES;
     /// BYTES: the codec's bytes; ELEMENT: the target's 16 bytes; PROXY: its element id (UTF-8).
-    std::string data;
+    StoredBytes data;
     /// PROXY only: the proxy's class id and model name (UTF-8).
     std::string proxyClass;
     std::string proxyModel;
 };
+
+/// The kind stored as `code`, or nothing for a code that names no kind.
+inline std::optional<StoredValue::Kind> storedKindOf(std::int64_t code) noexcept {
+    if (code < 0 || code > static_cast<std::int64_t>(StoredValue::Kind::PROXY)) {
+        return std::nullopt;
+    }
+    return static_cast<StoredValue::Kind>(code);
+}
 
 struct ModelImage {
     StoredHeader header;

@@ -37,7 +37,7 @@ void SqliteStore::checkHeader() {
     }
 }
 
-std::u16string SqliteStore::text16(std::string const& bytes) const {
+std::u16string SqliteStore::text16(std::string_view bytes) const {
     try {
         return tarsk::core::text::toUtf16(bytes);
     } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const&) {
@@ -113,14 +113,15 @@ void SqliteStore::readMembers(ModelImage& image) {
         v.element = rows.uuidAt(0, "a member's owner");
         v.property = idOfCode(rows.integerAt(1));
         v.position = rows.integerAt(2);
-        std::int64_t const kind = rows.integerAt(3);
-        if (kind < 0 || kind > static_cast<std::int64_t>(StoredValue::Kind::PROXY)) {
-            m_db.corrupt("a member has the unknown kind " + std::to_string(kind));
+        std::int64_t const code = rows.integerAt(3);
+        auto const kind = storedKindOf(code);
+        if (!kind) {
+            m_db.corrupt("a member has the unknown kind " + std::to_string(code));
         }
-        v.kind = static_cast<StoredValue::Kind>(kind);
+        v.kind = *kind;
         v.data = rows.bytesAt(4);
-        v.proxyClass = rows.bytesAt(5);
-        v.proxyModel = rows.bytesAt(6);
+        v.proxyClass.assign(rows.bytesAt(5));
+        v.proxyModel.assign(rows.bytesAt(6));
     }
 }
 
