@@ -276,12 +276,12 @@ ModelElement ImageReader::referenceOf(StoredValue const& row,
     }
     // A proxy of its stored class when that class is known, else of the property's type.
     boost::optional<std::u16string> modelName;
-    if (!row.proxyModel.empty()) {
-        modelName = text16(row.proxyModel);
+    if (!row.proxyModel().empty()) {
+        modelName = text16(row.proxyModel());
     }
-    ProxyId id(text16(row.data), text16(row.proxyClass), std::move(modelName));
+    ProxyId id(text16(row.data), text16(row.proxyClass()), std::move(modelName));
     meta::Class metaClass(property.getPropertyImpl()->getType().getImpl());
-    if (auto const classId = parseUuidText(row.proxyClass)) {
+    if (auto const classId = parseUuidText(row.proxyClass())) {
         ModelElement const record = m_registry.getMetaModel().findElement(*classId);
         if (meta::asClassImpl(record) != nullptr) {
             metaClass = meta::Class(record.getImpl());

@@ -50,8 +50,8 @@ void packValue(std::string& blob, std::uint64_t propertyCode, StoredValue const&
     blob.push_back(static_cast<char>(value.kind));
     putBytes(blob, value.data);
     if (value.kind == StoredValue::Kind::PROXY) {
-        putBytes(blob, value.proxyClass);
-        putBytes(blob, value.proxyModel);
+        putBytes(blob, value.proxyClass());
+        putBytes(blob, value.proxyModel());
     }
 }
 
@@ -72,8 +72,7 @@ bool unpackValue(std::string_view& blob, std::uint64_t& propertyCode, StoredValu
         return false;
     }
     value.data = data;
-    value.proxyClass.clear();
-    value.proxyModel.clear();
+    value.proxy.reset();
     if (value.kind != StoredValue::Kind::PROXY) {
         return true;
     }
@@ -82,8 +81,7 @@ bool unpackValue(std::string_view& blob, std::uint64_t& propertyCode, StoredValu
     if (!takeBytes(blob, proxyClass) || !takeBytes(blob, proxyModel)) {
         return false;
     }
-    value.proxyClass.assign(proxyClass);
-    value.proxyModel.assign(proxyModel);
+    value.setProxyNames(proxyClass, proxyModel);
     return true;
 }
 

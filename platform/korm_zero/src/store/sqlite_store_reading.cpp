@@ -91,14 +91,14 @@ void SqliteStore::readElements(ModelImage& image) {
 void SqliteStore::unpackSingles(boost::uuids::uuid const& element, std::string_view blob,
                                 std::vector<StoredValue>& values) const {
     while (!blob.empty()) {
-        StoredValue value;
+        // Made in place: a failure reports the file corrupt, and the image goes.
+        StoredValue& value = values.emplace_back();
         std::uint64_t code = 0;
         if (!unpackValue(blob, code, value)) {
             m_db.corrupt("the values of an element are malformed");
         }
         value.element = element;
         value.property = idOfCode(static_cast<std::int64_t>(code));
-        values.push_back(std::move(value));
     }
 }
 
@@ -120,8 +120,9 @@ void SqliteStore::readMembers(ModelImage& image) {
         }
         v.kind = *kind;
         v.data = rows.bytesAt(4);
-        v.proxyClass.assign(rows.bytesAt(5));
-        v.proxyModel.assign(rows.bytesAt(6));
+        if (v.kind == StoredValue::Kind::PROXY) {
+            v.setProxyNames(rows.bytesAt(5), rows.bytesAt(6));
+        }
     }
 }
 
