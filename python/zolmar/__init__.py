@@ -276,7 +276,7 @@ def _property(owner, member):
         value.check(new)
         _host.set_property(self._array, name, to_host(new))
 
-    return property(get, None if member["read_only"] else set_, doc=_docs.property_doc(member))
+    return property(get, None if member["read_only"] else set_, doc=_docs.property_doc(member, owner))
 
 
 def _constructor(owner, member):
@@ -298,6 +298,7 @@ def _class(qualified):
     if cls is not None:
         return cls
     d = _host.describe_class(qualified)
+    d["help"] = _docs.member_help(qualified, d)
     bases = tuple(_class(s) for s in d["superclasses"]) or (HostObject,)
     ns = {"_qualified_name": qualified, "__doc__": _docs.class_doc(d), "__module__": "zolmar"}
     has_constructor = False

@@ -1,11 +1,14 @@
 """Docstrings of the Python classes, built from the registered class descriptions.
 
-A class's docstring is its description; a member's is its description followed by its
-arguments and what it returns, with the host's types said as Python types. Where a class has a
-meta-class, the documentation of the meta-class's operations, properties and arguments (the
-library's meta-package) fills in what the host's descriptions leave out, and its types (a UUID
-rather than any text) are the more exact ones.
+A class's docstring is its description; a member's says what the member does, its arguments
+and what it returns, with the host's types said as Python types. Where a class has a
+meta-class, the meta-class tells what each member is for (`describeMember`: the documentation
+of the library's meta-package, and the members every bound class has), and its types (a UUID
+rather than any text, a list of them) are the more exact ones; the host's own description of a
+member, when it has one, comes first.
 """
+
+from . import _host
 
 # Python types of the host's types. A class type is named by its class's short name.
 _HOST_TYPES = {
@@ -18,26 +21,44 @@ _HOST_TYPES = {
     "any": "object",
 }
 
-# Python types of the meta model's primitive types.
-_META_TYPES = {"UUID": "str | uuid.UUID", "String": "str", "Boolean": "bool"}
+# Python types of the meta model's primitive types (a UUID crosses as its text).
+_META_TYPES = {"UUID": "str", "String": "str", "Boolean": "bool"}
+
+_NO_HELP = {}
 
 
 def python_type(host_type):
     """The Python type a value of a host type is given or returned as."""
     if host_type in _HOST_TYPES:
         return _HOST_TYPES[host_type]
-    return host_type.rsplit(".", 1)[-1] if host_type else "None"
+    return host_type.rsplit(".", 1)[-1]
 
 
 def _meta_type(meta_type, many, fallback):
-    """The Python type of a meta-model type (a UUID, a string, a class), `fallback` when the
+    """The Python type of a meta-model type (a primitive type or a class), `fallback` when the
     meta model names none."""
     if not meta_type:
         return fallback
-    name = _META_TYPES.get(meta_type, meta_type.rsplit(".", 1)[-1])
-    if meta_type == "UUID":
-        name = "str" if many else name  # a UUID result is text; many of them a list of text
+    short = meta_type.rsplit(".", 1)[-1]
+    name = _META_TYPES.get(short, short)
     return f"list[{name}]" if many else name
+
+
+def member_help(qualified, description):
+    """What the meta-class of a class tells of its members, by member name ("" for the class
+    itself): a dict per member, empty for a class without a meta-class or a member it does not
+    know."""
+    if not any(m["name"] == "StaticMetaClass" for m in description["members"]):
+        return lambda name: _NO_HELP
+    meta_class = None
+
+    def help_of(name):
+        nonlocal meta_class
+        if meta_class is None:
+            meta_class = _host.call(qualified, "StaticMetaClass", [], 1)[0]
+        return _host.call_method(meta_class, "describeMember", (name,), 1) or _NO_HELP
+
+    return help_of
 
 
 def _section(title, lines):
@@ -48,60 +69,60 @@ def _paragraphs(*parts):
     return "\n\n".join("\n".join(p) if isinstance(p, list) else p for p in parts if p)
 
 
-def method_doc(member, receiver, owner, meta=None):
-    """The docstring of a method or constructor: its description (or the meta model's
-    documentation), Args and Returns. `receiver` as for signatures ("named": the first input
-    is the receiver; "added": a constructor)."""
-    meta = meta or {}
+def _sentence(*texts):
+    return " ".join(t for t in texts if t)
+
+
+def _argument_lines(member, receiver, about):
     names = list(member["arguments"])
     types = list(member["input_types"])
     if receiver == "named":
         names, types = names[1:], types[1:]
     first_optional = len(types) - member["optional"]
-    meta_arguments = meta.get("arguments", [])
-    args = []
+    known = about.get("arguments", [])
+    lines = []
     for i, host_type in enumerate(types):
         name = names[i] if i < len(names) else f"arg{i + 1}"
-        about = meta_arguments[i] if i < len(meta_arguments) else {}
-        kind = _meta_type(about.get("type"), False, python_type(host_type))
+        meta = known[i] if i < len(known) else _NO_HELP
+        kind = _meta_type(meta.get("type"), False, python_type(host_type))
         optional = ", optional" if i >= first_optional else ""
-        text = about.get("documentation", "")
-        args.append(f"{name} ({kind}{optional}): {text}".rstrip(": ") if text
-                    else f"{name} ({kind}{optional})")
-    returns = []
+        lines.append(_sentence(f"{name} ({kind}{optional}):", meta.get("documentation")))
+    return [line.rstrip(":") for line in lines]
+
+
+def _returns_lines(member, receiver, about):
     output = member["output_type"]
-    if receiver == "added":
-        returns = []
-    elif output and output != "void":
-        result = meta.get("result", {})
-        kind = _meta_type(result.get("type"), result.get("many", False), python_type(output))
-        text = result.get("documentation", "")
-        returns = [f"{kind}: {text}" if text else kind]
-    sentence = member["description"] or meta.get("documentation", "")
-    if not sentence:
-        sentence = _fallback_sentence(member, receiver, owner)
-    return _paragraphs(sentence, _section("Args", args), _section("Returns", returns))
+    if receiver == "added" or not output or output == "void":
+        return []
+    kind = _meta_type(about.get("type"), about.get("many", False), python_type(output))
+    return [_sentence(f"{kind}:", about.get("returns")).rstrip(":")]
 
 
-def _fallback_sentence(member, receiver, owner):
-    """What every member says when nothing describes it: which class's member it is."""
-    if receiver == "added":
-        return f"Creates a {owner['name']}."
-    return f"The {member['name']} method of {owner['qualified_name']}."
+def method_doc(member, receiver, owner):
+    """The docstring of a method or constructor of class `owner` (its description): what it
+    does, Args and Returns. `receiver` as for signatures ("named": the first input is the
+    receiver; "added": a constructor)."""
+    name = owner["name"] if receiver == "added" else member["name"]
+    about = owner["help"](name)
+    return _paragraphs(_sentence(member["description"], about.get("documentation")),
+                       _section("Args", _argument_lines(member, receiver, about)),
+                       _section("Returns", _returns_lines(member, receiver, about)))
 
 
-def property_doc(member, meta=None):
-    """The docstring of a property: its description (or documentation) and its type."""
-    meta = meta or {}
-    sentence = member["description"] or meta.get("documentation", "")
-    kind = _meta_type(meta.get("type"), meta.get("many", False), python_type(member["type"]))
+def property_doc(member, owner):
+    """The docstring of a property: what it holds, its type and whether it can be set."""
+    about = owner["help"](member["name"])
+    kind = _meta_type(about.get("type"), about.get("many", False), python_type(member["type"]))
+    if about.get("many") and "." in member["type"]:
+        # A many-valued property reads as a view object over its elements.
+        kind = f"{python_type(member['type'])} of {_meta_type(about['type'], False, '')}"
     access = "read-only" if member["read_only"] else "read-write"
-    return _paragraphs(sentence, f"Type: {kind} ({access}).")
+    return _paragraphs(_sentence(member["description"], about.get("documentation")),
+                       f"Type: {kind} ({access}).")
 
 
-def class_doc(description, meta=None):
-    """The docstring of a class: its description (or the meta-class's documentation) and its
-    qualified name."""
-    meta = meta or {}
-    sentence = description["description"] or meta.get("documentation", "")
-    return _paragraphs(sentence, f"Host class {description['qualified_name']}.")
+def class_doc(description):
+    """The docstring of a class: what it is for, and its qualified name."""
+    return _paragraphs(_sentence(description["description"],
+                                 description["help"]("").get("documentation")),
+                       f"Host class {description['qualified_name']}.")

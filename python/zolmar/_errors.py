@@ -166,4 +166,8 @@ def malformed_input(call, argument, text):
                           _host.invalid_value_text(what, text, _host.uuid_text_form))
 
 
+# The classes are zolmar's: tracebacks and help name them so.
+for _name in __all__:
+    globals()[_name].__module__ = "zolmar"
+
 _host.set_error_factory(from_host)
