@@ -59,19 +59,18 @@ MemberHelp metaClassHelp(meta::Class::Impl const& type) {
     return help;
 }
 
-MemberHelp propertyHelp(meta::Property::Impl const& property) {
+/// The help of a property, or the start of an operation's: its documentation and its (result)
+/// type.
+MemberHelp typedHelp(meta::TypedElement::Impl const& element) {
     MemberHelp help;
-    help.documentation = property.getDocumentation();
-    help.type = meta::qualifiedNameOf(property.getType());
-    help.many = property.isMany();
+    help.documentation = element.getDocumentation();
+    help.type = meta::qualifiedNameOf(element.getType());
+    help.many = element.isMany();
     return help;
 }
 
 MemberHelp operationHelp(meta::Operation::Impl const& operation) {
-    MemberHelp help;
-    help.documentation = operation.getDocumentation();
-    help.type = meta::qualifiedNameOf(operation.getType());
-    help.many = operation.isMany();
+    MemberHelp help = typedHelp(operation);
     help.returns = operation.getResultDocumentation();
     for (meta::Argument const& argument : operation.getArguments()) {
         meta::Argument::Impl const* const record = argument.getArgumentImpl();
@@ -112,7 +111,7 @@ std::optional<MemberHelp> memberHelp(meta::Class::Impl const& type, std::u16stri
         return operationHelp(*operation.getOperationImpl());
     }
     if (meta::Property const property = type.findProperty(name); !property.isEmpty()) {
-        return propertyHelp(*property.getPropertyImpl());
+        return typedHelp(*property.getPropertyImpl());
     }
     if (auto const* property = createdInto(type, name)) {
         return createIntoHelp(*property);
