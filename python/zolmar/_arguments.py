@@ -6,6 +6,7 @@ each input's host type. Values are checked by what the host type can take; what 
 (UUID text, a struct's fields) is the library's to judge.
 """
 
+import abc
 import inspect
 
 from . import _host
@@ -16,7 +17,19 @@ _STRING_EXPECTED = "Zolmar:class:StringExpected"
 _NOT_AN_OBJECT = "Zolmar:class:NotAnObject"
 _WRONG_CLASS = "Zolmar:array:WrongClass"
 
-_HOST_VALUES = (str, bool, int, float, type(None), list, tuple, dict, _host.Array)
+class HostObjectType(abc.ABC):
+    """What isinstance() takes for "any object of a class built from a class description"
+    (those classes carry their qualified name), and for host arrays themselves."""
+
+    @classmethod
+    def __subclasshook__(cls, subclass):
+        if hasattr(subclass, "_qualified_name") or issubclass(subclass, _host.Array):
+            return True
+        return NotImplemented
+
+
+_HOST_VALUES = (str, bool, int, float, type(None), list, tuple, dict, HostObjectType)
+_OBJECT_OR_NONE = (HostObjectType, type(None))
 
 # What an input of a host type takes: the Python types, how a refusal names them, and the
 # refusal's identifier. Inputs of a class type take an object of that class (or a subclass) or
@@ -38,19 +51,12 @@ def _is_class_type(host_type):
     return "." in host_type
 
 
-def _is_host_value(value):
-    return isinstance(value, _HOST_VALUES) or isinstance(getattr(value, "_array", None),
-                                                          _host.Array)
-
-
-def _accepts_object(host_type):
-    def accepts(value):
-        if value is None:
-            return True
-        array = value if isinstance(value, _host.Array) else getattr(value, "_array", None)
-        return isinstance(array, _host.Array) and array.isa(host_type)
-
-    return accepts
+def _is_object_of(value, host_type):
+    """Whether `value` is None or an object of class `host_type` (or of a subclass)."""
+    if value is None:
+        return True
+    array = value if isinstance(value, _host.Array) else getattr(value, "_array", None)
+    return isinstance(array, _host.Array) and array.isa(host_type)
 
 
 def _type_name(value):
@@ -67,41 +73,55 @@ class Arguments:
         self.names = list(names)
         self.input_types = list(input_types)
         self.least = len(self.input_types) - optional
-        self._checks = [self._check_of(t) for t in self.input_types]
+        self.most = len(self.input_types)
+        # The Python types each input takes (None: any value), and the inputs of a class type,
+        # which an object must also be of.
+        self._types = [self._types_of(t) for t in self.input_types]
+        self._objects = [(i, t) for i, t in enumerate(self.input_types) if _is_class_type(t)]
 
-    def _check_of(self, host_type):
+    @staticmethod
+    def _types_of(host_type):
         if _is_class_type(host_type):
-            return (_accepts_object(host_type), f"an object of class {host_type} or None", _NOT_AN_OBJECT)
+            return _OBJECT_OR_NONE
         accepted = _ACCEPTED.get(host_type)
-        if accepted is None:
-            return None
-        types, described, identifier = accepted
-        if types is _HOST_VALUES:
-            return (_is_host_value, described, identifier)
-        return (lambda value: isinstance(value, types), described, identifier)
+        return accepted[0] if accepted else None
 
     def check(self, args):
         """Raises ArgumentError for a wrong number of arguments or a value of a type the
         input cannot take."""
         given = len(args)
-        if given < self.least or given > len(self.input_types):
+        if given < self.least or given > self.most:
             raise ArgumentError(_WRONG_COUNT, f"{self.call} takes {self._count()} ({given} given)")
-        for i, value in enumerate(args):
-            check = self._checks[i]
-            if check is not None and not check[0](value):
-                raise self.wrong_type(self.names[i], value, check)
+        for value, types in zip(args, self._types):
+            if types is not None and not isinstance(value, types):
+                raise self._refusal(args)
+        for i, host_type in self._objects:
+            if i < given and not _is_object_of(args[i], host_type):
+                raise self._refusal(args)
 
-    def wrong_type(self, name, value, check):
-        text = f"{self.call} argument '{name}' must be {check[1]}, not {_type_name(value)}"
-        return ArgumentError(check[2], text)
+    def _refusal(self, args):
+        """The ArgumentError for the first argument of `args` its input cannot take."""
+        for name, host_type, value in zip(self.names, self.input_types, args):
+            if _is_class_type(host_type):
+                if not _is_object_of(value, host_type):
+                    return self._wrong_type(name, value, f"an object of class {host_type} or None",
+                                            _NOT_AN_OBJECT)
+                continue
+            types, described, identifier = _ACCEPTED.get(host_type, (None, "", ""))
+            if types is not None and not isinstance(value, types):
+                return self._wrong_type(name, value, described, identifier)
+        raise AssertionError("a refused argument is found again")
+
+    def _wrong_type(self, name, value, described, identifier):
+        text = f"{self.call} argument '{name}' must be {described}, not {_type_name(value)}"
+        return ArgumentError(identifier, text)
 
     def _count(self):
-        most = len(self.input_types)
-        if most == 0:
+        if self.most == 0:
             return "no arguments"
-        if self.least == most:
-            return f"{most} argument{'s' if most != 1 else ''}"
-        return f"{self.least} to {most} arguments"
+        if self.least == self.most:
+            return f"{self.most} argument{'s' if self.most != 1 else ''}"
+        return f"{self.least} to {self.most} arguments"
 
     def malformed(self, args, error):
         """The error for a call whose UUID text the library could not read: BadLexicalCast
