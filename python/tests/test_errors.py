@@ -4,6 +4,7 @@ no UUID whichever call refuses it, and argument checks that name the method."""
 import os
 import subprocess
 import sys
+import traceback
 
 import pytest
 
@@ -150,6 +151,10 @@ def test_methods_are_named_as_members_of_their_class(arvex, korm):
     names = arvex.FullPathAPI.getComponentNames
     assert names.__qualname__ == "FullPathAPI.getComponentNames"
     assert korm.Model.open.__qualname__ == "Model.open"
+    with pytest.raises(TypeError) as caught:
+        arvex.UUIDMap.insertPair(arvex.UUIDMap(korm.Model()))
+    frames = [frame.name for frame in traceback.extract_tb(caught.value.__traceback__)]
+    assert "insertPair" in frames and "method" not in frames
 
 
 def test_null_objects_pass_the_checks(arvex, model):

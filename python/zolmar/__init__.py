@@ -191,6 +191,12 @@ def _document(function, member, receiver, owner, name=None):
     member's signature and docstring, and returns the checks of its arguments."""
     function.__name__ = name or member["name"]
     function.__qualname__ = f"{owner['name']}.{function.__name__}"
+    # Tracebacks name a frame by its code: the member's names, not those of the closure here.
+    code = function.__code__
+    names = {"co_name": function.__name__}
+    if hasattr(code, "co_qualname"):
+        names["co_qualname"] = function.__qualname__
+    function.__code__ = code.replace(**names)
     function.__signature__ = _signature(member, receiver)
     function.__doc__ = _docs.method_doc(member, receiver, owner)
     call = owner["name"] + ("()" if name == "__init__" else f".{member['name']}()")
