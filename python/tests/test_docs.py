@@ -68,7 +68,8 @@ def test_every_member_says_what_it_does_takes_and_returns(qualified, name):
 
 
 def test_host_types_read_as_python_types(arvex, korm):
-    assert "Returns:\n    bool: True when a pair has the key." in inspect.getdoc(arvex.UUIDMap.hasKey)
+    has_key = inspect.getdoc(arvex.UUIDMap.hasKey)
+    assert "Returns:\n    bool: True when a pair has the key." in has_key
     assert "Returns:\n    list[str]: " in inspect.getdoc(arvex.UUIDMultiMap.findValuesForKey)
     assert "Returns:\n    UUIDMap: " in inspect.getdoc(arvex.UUIDToUUIDMap.findValueForKey)
     assert "Returns:\n    float" in inspect.getdoc(korm.Model.getElementCount)

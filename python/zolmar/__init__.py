@@ -282,7 +282,8 @@ def _property(owner, member):
         value.check(new)
         _host.set_property(self._array, name, to_host(new))
 
-    return property(get, None if member["read_only"] else set_, doc=_docs.property_doc(member, owner))
+    doc = _docs.property_doc(member, owner)
+    return property(get, None if member["read_only"] else set_, doc=doc)
 
 
 def _constructor(owner, member):
