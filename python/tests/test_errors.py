@@ -172,3 +172,13 @@ def test_the_interpreter_exits_cleanly_after_using_the_package():
     done = subprocess.run([sys.executable, "-c", code], env=os.environ, capture_output=True,
                           text=True)
     assert done.returncode == 0, done.stderr
+
+
+def test_host_refusals_of_names_are_attribute_errors(umap):
+    # Calls that go past the Python classes reach the host's own refusals.
+    with pytest.raises(AttributeError) as caught:
+        zolmar._host.call_method(umap._array, "noSuchMethod", (), 0)
+    assert caught.value.identifier == "Zolmar:class:UndefinedMethod"
+    with pytest.raises(zolmar.MemberError) as caught:
+        zolmar._host.set_property(umap._array, "Pairs", zolmar.to_host(None))
+    assert caught.value.identifier == "Zolmar:class:ReadOnlyProperty"

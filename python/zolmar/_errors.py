@@ -53,7 +53,8 @@ class NotFoundError(Error, KeyError):
 
 
 class MemberError(Error, AttributeError):
-    """A method or property a class does not have, or a property that cannot be written."""
+    """A method or property a class or element does not have, or a property that cannot be
+    written."""
 
 
 class ModelError(Error):
@@ -123,10 +124,9 @@ _CLASSES = {
                                "ModelNameNotAFileName")),
         (ArgumentError, _keys("Zolmar:class:", "WrongInputCount", "StringExpected",
                               "NotAnObject") + ["Zolmar:array:WrongClass"]),
-        (NotFoundError, _keys("Zolmar:class:", "UndefinedPackage", "UndefinedClass")
-         + _keys(_COMPONENT, "UnknownProperty", "NoBuilderForClass")),
+        (NotFoundError, _keys("Zolmar:class:", "UndefinedPackage", "UndefinedClass")),
         (MemberError, _keys("Zolmar:class:", "UndefinedMethod", "UndefinedProperty",
-                            "ReadOnlyProperty")),
+                            "ReadOnlyProperty") + _keys(_COMPONENT, "UnknownProperty")),
     )
     for identifier in identifiers
 }
