@@ -6,8 +6,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <boost/lexical_cast/bad_lexical_cast.hpp>
-
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -19,6 +17,7 @@
 
 #include "host_bridge.hpp"
 #include "host_collections.hpp"
+#include "host_errors.hpp"
 #include "host_model.hpp"
 #include "host_uuid.hpp"
 #include "korm/zero/element_impl.hpp"
@@ -37,7 +36,7 @@ struct Array {
     const zvArray* get() const { return value->get(); }
 };
 
-/// The error Python sees for a host error: (identifier, text, is_bad_cast).
+/// The error Python sees for a host error: (identifier, text, is_malformed_uuid).
 py::object hostErrorFactory;
 
 host::Inputs inputsOf(const std::vector<Array>& arrays) {
@@ -211,18 +210,10 @@ auto guarded(F&& f) -> decltype(f()) {
         return f();
     } catch (const olan::HostError& e) {
         zolmar::rethrowPythonError(e.cause());  // a Python callback's error goes up unchanged
-        bool badCast = false;
-        if (e.cause()) {
-            try {
-                std::rethrow_exception(e.cause());
-            } catch (const boost::bad_lexical_cast&) {
-                badCast = true;
-            } catch (...) {
-            }
-        }
         if (!hostErrorFactory)
             throw;
-        py::object error = hostErrorFactory(e.identifier(), e.what(), badCast);
+        py::object error =
+            hostErrorFactory(e.identifier(), e.what(), zolmar::isMalformedUuid(e.cause()));
         PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
         throw py::error_already_set();
     }
@@ -274,6 +265,15 @@ PYBIND11_MODULE(_host, m) {
         .def("isa", [](const Array& a, const std::string& c) { return host::isa(a.get(), c); });
 
     m.def("set_error_factory", [](py::object f) { hostErrorFactory = std::move(f); });
+    zolmar::defineErrorHelpers(m);
+    // The Python objects held here are released while the interpreter still runs: released by
+    // the process's exit handlers, after it has finalized, the last of them would be freed
+    // without an interpreter.
+    py::module_::import("atexit").attr("register")(py::cpp_function([] {
+        hostErrorFactory = py::object();
+        toHostFallback = py::object();
+        fromHostFallback = py::object();
+    }));
     m.def("load", [](const std::string& file, const std::string& name) {
         void* const library = dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (library == nullptr)

@@ -155,6 +155,7 @@ void MetaPackageArvex_utilities::instantiate_arvex_utilities(kmeta::MetaRegistry
 
 void MetaPackageArvex_utilities::instantiateClass(table::ClassEntry const& type) {
     this->*type.handle = createClass(type.name, type.qualifiedName, false, type.uuid);
+    (this->*type.handle).getClassImpl()->setDocumentation(type.documentation);
     for (table::PropertyEntry const& entry : type.properties) {
         instantiateProperty(entry);
     }
@@ -167,6 +168,7 @@ void MetaPackageArvex_utilities::instantiateProperty(table::PropertyEntry const&
     kmeta::Property& property = this->*entry.handle;
     property = createProperty(entry.name, entry.valueFlags, entry.containment, entry.uuid);
     kmeta::Property::Impl* const record = property.getPropertyImpl();
+    record->setDocumentation(entry.documentation);
     if (entry.orderedAndUnique) {
         record->setIsOrdered(true);
         record->setIsUnique(true);
@@ -185,9 +187,12 @@ void MetaPackageArvex_utilities::instantiateOperation(table::OperationEntry cons
     record->setIsStatic(entry.isStatic);
     record->setIsPublic(true);
     record->setIsEvent(false);
+    record->setDocumentation(entry.documentation);
+    record->setResultDocumentation(entry.returns);
     for (table::ArgumentEntry const& argument : entry.arguments) {
         this->*argument.handle = createArgument(argument.name, uuidOf(argument.uuid));
         (this->*argument.handle).getArgumentImpl()->setIsInput(true);
+        (this->*argument.handle).getArgumentImpl()->setDocumentation(argument.documentation);
     }
 }
 

@@ -34,7 +34,7 @@ def test_help_shows_signatures_with_argument_names(arvex):
     assert str(inspect.signature(arvex.FullPathAPI.getComponentNames)) == "(namedPath, /)"
     text = pydoc.render_doc(arvex.UUIDMultiMap, renderer=pydoc.plaintext)
     assert "erasePairsKeyAndValue(self, key, value, /)" in text
-    assert "Returns OlanFactoryString vector" in text
+    assert "Returns:\n |          list[str]" in text
 
 
 @pytest.mark.parametrize("value", ["", "ascii", "Grüße, 世界 🙂", True, False, 2.5,

@@ -28,33 +28,12 @@ from . import _maps  # noqa: E402
 from . import _model  # noqa: E402
 from ._model import ModelChange  # noqa: E402
 from ._progress import progress_bar  # noqa: E402
+from . import _arguments, _docs, _errors  # noqa: E402
+from ._errors import *  # noqa: E402,F401,F403  the error classes
 
 __version__ = _host.__version__
-__all__ = ["Error", "BadLexicalCast", "load", "package", "HostObject", "ModelChange",
-           "progress_bar", "__version__"]
-
-
-class Error(Exception):
-    """A host error; `identifier` is its message id (for example
-    "korm0:messages:UniquenessConstraint")."""
-
-    def __init__(self, identifier, text):
-        super().__init__(text)
-        self.identifier = identifier
-
-    def __str__(self):
-        return f"{self.identifier}: {self.args[0]}"
-
-
-class BadLexicalCast(Error):
-    """A text that could not be converted to the value a member expects."""
-
-
-def _make_error(identifier, text, bad_cast):
-    return (BadLexicalCast if bad_cast else Error)(identifier, text)
-
-
-_host.set_error_factory(_make_error)
+__all__ = ["load", "package", "HostObject", "ModelChange", "progress_bar",
+           "__version__"] + _errors.__all__
 
 _loaded = {}
 
@@ -212,12 +191,23 @@ def _signature(member, receiver):
     return inspect.Signature(params)
 
 
-def _document(function, member, receiver, name=None):
+def _document(function, member, receiver, owner, name=None):
+    """Names `function` as the member of class `owner` (its description), gives it the
+    member's signature and docstring, and returns the checks of its arguments."""
     function.__name__ = name or member["name"]
+    function.__qualname__ = f"{owner['name']}.{function.__name__}"
+    # Tracebacks name a frame by its code: the member's names, not those of the closure here.
+    code = function.__code__
+    names = {"co_name": function.__name__}
+    if hasattr(code, "co_qualname"):
+        names["co_qualname"] = function.__qualname__
+    function.__code__ = code.replace(**names)
     function.__signature__ = _signature(member, receiver)
-    output = member["output_type"] or "void"
-    function.__doc__ = f"Returns {output}. {member['description']}".strip()
-    return function
+    function.__doc__ = _docs.method_doc(member, receiver, owner)
+    call = owner["name"] + ("()" if name == "__init__" else f".{member['name']}()")
+    inputs = member["input_types"][1:] if receiver == "named" else member["input_types"]
+    return _arguments.Arguments(call, _arguments.parameter_names(function), inputs,
+                                member["optional"])
 
 
 # No transaction is opened here: each call of the library is atomic by itself (a change opens or
@@ -254,43 +244,64 @@ def _named(member, arguments, receiver):
     return dict(member, arguments=(["self"] if receiver == "named" else []) + arguments(member))
 
 
-def _method(qualified, member):
+# Each call checks its arguments first (TypeError naming the method and argument), and names
+# the argument whose UUID text the library could not read.
+
+
+def _method(owner, member):
     name, n = member["name"], _outputs(member)
 
     def method(self, *args):
-        return _host.call_method(self._array, name, args, n)
+        arguments.check(args)
+        try:
+            return _host.call_method(self._array, name, args, n)
+        except BadLexicalCast as error:
+            raise arguments.malformed(args, error) from None
 
-    return _document(method, member, "named")
+    arguments = _document(method, member, "named", owner)
+    return method
 
 
-def _static_method(qualified, member):
-    name, n = member["name"], _outputs(member)
+def _static_method(owner, member):
+    qualified, name, n = owner["qualified_name"], member["name"], _outputs(member)
 
     def method(*args):
-        return _result(_host.call(qualified, name, [to_host(a) for a in args], n))
+        arguments.check(args)
+        try:
+            return _result(_host.call(qualified, name, [to_host(a) for a in args], n))
+        except BadLexicalCast as error:
+            raise arguments.malformed(args, error) from None
 
-    return staticmethod(_document(method, member, None))
+    arguments = _document(method, member, None, owner)
+    return staticmethod(method)
 
 
-def _property(qualified, member):
+def _property(owner, member):
     name = member["name"]
+    value = _arguments.PropertyValue(f"{owner['name']}.{name}", member["type"])
 
     def get(self):
         return from_host(_host.get_property(self._array, name))
 
-    def set_(self, value):
-        _host.set_property(self._array, name, to_host(value))
+    def set_(self, new):
+        value.check(new)
+        _host.set_property(self._array, name, to_host(new))
 
-    return property(get, None if member["read_only"] else set_, doc=member["description"])
+    doc = _docs.property_doc(member, owner)
+    return property(get, None if member["read_only"] else set_, doc=doc)
 
 
-def _constructor(qualified, member):
+def _constructor(owner, member):
+    qualified = owner["qualified_name"]
+
     def __init__(self, *args):
+        arguments.check(args)
         array = _host.construct(qualified, [to_host(a) for a in args])
         self._array = array
         _objects[array.object_id()] = self
 
-    return _document(__init__, member, "added", name="__init__")
+    arguments = _document(__init__, member, "added", owner, name="__init__")
+    return __init__
 
 
 def _class(qualified):
@@ -299,23 +310,24 @@ def _class(qualified):
     if cls is not None:
         return cls
     d = _host.describe_class(qualified)
+    d["help"] = _docs.member_help(qualified, d)
     bases = tuple(_class(s) for s in d["superclasses"]) or (HostObject,)
     if qualified in _maps.PROTOCOLS:  # a map class is also a Python mapping (zolmar.maps)
         bases += (_maps.PROTOCOLS[qualified],)
-    ns = {"_qualified_name": qualified, "__doc__": d["description"], "__module__": "zolmar"}
+    ns = {"_qualified_name": qualified, "__doc__": _docs.class_doc(d), "__module__": "zolmar"}
     has_constructor = False
     arguments = _operation_arguments(qualified, d)
     for m in d["members"]:
         if m["kind"] == _CONSTRUCTOR:
-            ns["__init__"] = _constructor(qualified, m)
+            ns["__init__"] = _constructor(d, m)
             has_constructor = True
         elif m["kind"] == _PROPERTY:
-            ns[m["name"]] = _property(qualified, m)
+            ns[m["name"]] = _property(d, m)
         elif m["kind"] == _METHOD:
             if m["static"]:
-                ns[m["name"]] = _static_method(qualified, _named(m, arguments, None))
+                ns[m["name"]] = _static_method(d, _named(m, arguments, None))
             else:
-                ns[m["name"]] = _method(qualified, _named(m, arguments, "named"))
+                ns[m["name"]] = _method(d, _named(m, arguments, "named"))
     if not has_constructor:
 
         def __init__(self, *args):
@@ -355,7 +367,7 @@ def _element_facts(element):
 def _item(view, key):
     """view[key]: what the view holds under `key`; KeyError when it holds nothing."""
     if not view.hasKey(key):
-        raise KeyError(key)
+        raise _errors.key_error(key)
     return view.get(key)
 
 
@@ -409,5 +421,5 @@ def package(name):
         load()
     found = _host.package(name)
     if found is None:
-        raise Error("Zolmar:class:UndefinedPackage", f"no package {name}")
+        raise NotFoundError("Zolmar:class:UndefinedPackage", f"no package {name}")
     return Package(name, *found)

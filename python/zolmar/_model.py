@@ -71,22 +71,34 @@ def _call(model, name, outputs, *args):
 
 
 def _undo(self) -> bool:
-    """Undoes the last step of the model's history; whether there was one to undo (False: there
-    was none, and nothing changed). Raises inside a transaction and on a frozen model."""
+    """Undoes the last step of the model's history, if there is one (refused inside a
+    transaction and on a frozen model).
+
+    Returns:
+        bool: True when a step was undone, False when there was none (nothing changed).
+    """
     had = bool(self.canUndo())
     _call(self, "undo", 0)
     return had
 
 
 def _redo(self) -> bool:
-    """Redoes the last undone step; whether there was one to redo (False: nothing changed)."""
+    """Redoes the last undone step, if there is one.
+
+    Returns:
+        bool: True when a step was redone, False when there was none (nothing changed).
+    """
     had = bool(self.canRedo())
     _call(self, "redo", 0)
     return had
 
 
 def _element_count(self) -> int:
-    """The number of live elements of the model."""
+    """Counts the live elements of the model.
+
+    Returns:
+        int: the number of live elements.
+    """
     return int(_call(self, "getElementCount", 1))
 
 
@@ -109,9 +121,17 @@ def _path(path):
 
 
 def _open(path, progress: Optional[Callable[[int, int], None]] = None):
-    """The model of the model file at `path` (the model already open from it, if any).
-    `progress(done, total)`, when given, is called as the file is read and the model built, with
-    done rising to total; an exception it raises aborts the opening and gives no model."""
+    """Opens the model file at `path` (the model already open from it, if any, is given).
+
+    Args:
+        path (str or os.PathLike): the model file.
+        progress (callable, optional): called as progress(done, total) while the file is read
+            and the model built, done rising to total; an exception it raises aborts the
+            opening, which then gives no model.
+
+    Returns:
+        Model: the model of the file.
+    """
     if progress is None:  # the host's own
         from . import _result, to_host  # the package's converters; it imports this module first
 
@@ -120,11 +140,15 @@ def _open(path, progress: Optional[Callable[[int, int], None]] = None):
 
 
 def _save(self, path=None, progress: Optional[Callable[[int, int], None]] = None):
-    """Writes the model to the model file at `path` (which it keeps for later saves), or without
-    a path what changed since the last save to its file. `progress(done, total)`, when given, is
-    called as the model is written, with done rising to total; meanwhile the model cannot be
-    changed. An exception it raises aborts the save and leaves the file and the model as they
-    were."""
+    """Writes the model to a model file, which it keeps for later saves.
+
+    Args:
+        path (str or os.PathLike, optional): the file; without it, what changed since the last
+            save is written to the model's own file.
+        progress (callable, optional): called as progress(done, total) while the model is
+            written, done rising to total; meanwhile the model cannot be changed. An exception
+            it raises aborts the save and leaves the file and the model as they were.
+    """
     if progress is None:  # the host's own
         _call(self, "save", 0, *(() if path is None else (_path(path),)))
     else:
@@ -145,7 +169,7 @@ def _named(members):
     """`members` with each function named as the member it is (for help() and tracebacks)."""
     for name, member in members.items():
         function = member.__func__ if isinstance(member, staticmethod) else member
-        function.__name__ = function.__qualname__ = name
+        function.__name__, function.__qualname__ = name, f"Model.{name}"
     return members
 
 

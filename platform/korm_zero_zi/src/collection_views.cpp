@@ -186,46 +186,61 @@ void multimapHasKey(int& outputCount, Value* outputs, int inputCount,
 
 // ---- class descriptions -------------------------------------------------------------------
 
-// "keys", "get" (whose output is `getOutput`) and "hasKey" of a map or multimap view.
+// "keys", "get" (whose output is `getOutput`, described by `getDescription`) and "hasKey" of a
+// map or multimap view.
 void addKeyedMethods(olan::COSClassDefinition& definition, std::string const& self,
                      MethodBody keysBody, MethodBody getBody, std::string_view getOutput,
-                     MethodBody hasKeyBody) {
-    addMethod(definition, "keys", 0, keysBody, 0, "obj", olan::factory::detail::StringVectorType,
-              self);
-    addMethod(definition, "get", 0, getBody, 0, "obj key", getOutput, self, "char");
-    addMethod(definition, "hasKey", 0, hasKeyBody, 0, "obj key", "logical scalar", self, "char");
+                     std::string getDescription, MethodBody hasKeyBody) {
+    addMethod(definition, "keys", "The keys as UUID text, in ascending order.", 0, keysBody, 0,
+              "obj", olan::factory::detail::StringVectorType, self);
+    addMethod(definition, "get", std::move(getDescription), 0, getBody, 0, "obj key", getOutput,
+              self, "char");
+    addMethod(definition, "hasKey", "Tells whether an element is filed under the key.", 0,
+              hasKeyBody, 0, "obj key", "logical scalar", self, "char");
 }
 
 enum class ViewKind { Set, Sequence, Map, Multimap };
 
 class ViewClass final : public olan::factory::HandleClassInfo<ReferenceCollection, false> {
   public:
-    ViewClass(ViewKind kind, std::string shortName, std::string qualifiedName)
-        : HandleClassInfo(std::move(shortName), std::move(qualifiedName)), m_kind(kind) {}
+    ViewClass(ViewKind kind, std::string shortName, std::string qualifiedName,
+              std::string description)
+        : HandleClassInfo(std::move(shortName), std::move(qualifiedName))
+        , m_kind(kind)
+        , m_description(std::move(description)) {}
+
+    std::string getDescription() const override { return m_description; }
 
     void defineMembers(olan::COSClassDefinition& definition) override {
         olan::factory::detail::initStringDataTypes();
         std::string const self = getQualifiedName();
         if (m_kind == ViewKind::Set) {
-            addMethod(definition, "size", 0, &size, 0, "obj", "double scalar", self);
-            addMethod(definition, "elements", 0, &elements, 0, "obj", "cell", self);
-            addMethod(definition, "contains", 0, &contains, 0, "obj element", "logical scalar",
-                      self, "any");
+            addMethod(definition, "size", "The number of elements in the collection.", 0, &size, 0,
+                      "obj", "double scalar", self);
+            addMethod(definition, "elements", "The elements, in the collection's order.", 0,
+                      &elements, 0, "obj", "cell", self);
+            addMethod(definition, "contains", "Tells whether the element is in the collection.", 0,
+                      &contains, 0, "obj element", "logical scalar", self, "any");
             return;
         }
         definition.addSuperclass(olan::internal::makeInterned(SetViewClassName), 1, 0, 1);
         switch (m_kind) {
             case ViewKind::Sequence:
-                addMethod(definition, "at", 0, &at, 0, "obj position", ModelElementClassName, self,
-                          "double scalar");
+                addMethod(definition, "at",
+                          "The element at a 1-based position, or the empty object past the end.", 0,
+                          &at, 0, "obj position", ModelElementClassName, self, "double scalar");
                 break;
             case ViewKind::Map:
                 addKeyedMethods(definition, self, &keys<GenericMapInterface>, &mapGet,
-                                ModelElementClassName, &mapHasKey);
+                                ModelElementClassName,
+                                "The element filed under the key, or the empty object when there "
+                                "is none.",
+                                &mapHasKey);
                 break;
             case ViewKind::Multimap:
                 addKeyedMethods(definition, self, &keys<GenericMultimapInterface>, &multimapGet,
-                                "cell", &multimapHasKey);
+                                "cell", "The elements filed under the key, in insertion order.",
+                                &multimapHasKey);
                 break;
             case ViewKind::Set:
                 break;
@@ -242,21 +257,29 @@ class ViewClass final : public olan::factory::HandleClassInfo<ReferenceCollectio
 
   private:
     ViewKind m_kind;
+    std::string m_description;
 };
 
 }  // namespace
 
 olan::COSClassInfo* createSetViewClass() {
-    return new ViewClass(ViewKind::Set, "Set", SetViewClassName);
+    return new ViewClass(ViewKind::Set, "Set", SetViewClassName,
+                         "A live view of a collection of elements: it shows the collection as it "
+                         "is at each call.");
 }
 olan::COSClassInfo* createSequenceViewClass() {
-    return new ViewClass(ViewKind::Sequence, "Sequence", SequenceViewClassName);
+    return new ViewClass(ViewKind::Sequence, "Sequence", SequenceViewClassName,
+                         "A live view of an ordered collection of elements.");
 }
 olan::COSClassInfo* createMapViewClass() {
-    return new ViewClass(ViewKind::Map, "Map", MapViewClassName);
+    return new ViewClass(ViewKind::Map, "Map", MapViewClassName,
+                         "A live view of a collection of elements filed under UUID keys, one "
+                         "element per key.");
 }
 olan::COSClassInfo* createMultimapViewClass() {
-    return new ViewClass(ViewKind::Multimap, "Multimap", MultimapViewClassName);
+    return new ViewClass(ViewKind::Multimap, "Multimap", MultimapViewClassName,
+                         "A live view of a collection of elements filed under UUID keys, any "
+                         "number of elements per key.");
 }
 
 }  // namespace korm::zero::zi::internal

@@ -1,12 +1,5 @@
-// The host class "korm.zero.ModelElement": the base of every host class bound to elements.
-//
-//   property "UUID"   read-only, the element's UUID as lower-case text
-//   isValid(self)          -> logical scalar: false for an empty object or an element that is
-//                             no longer valid (destroyed, creation undone, model gone)
-//   isEqual(self, other)   -> logical scalar: both are bound to the same element
-//   getModel(self)         -> korm.zero.Model: the element's model (empty object once detached)
-//   destroy(self)          -> destroys the element and what it contains (one undoable step, or
-//                             part of the model's open transaction)
+// The host class "korm.zero.ModelElement": the base of every host class bound to elements. Its
+// members, and what each does, are registered with their descriptions in defineMembers.
 //
 // The methods reach the element through the object's primary pointer, so that they work on
 // objects of every derived class, whatever class type name the binding used.
@@ -58,15 +51,32 @@ class ModelElementClass final : public KORM0WrapperInfo<ModelElement::Impl> {
   public:
     ModelElementClass() : KORM0WrapperInfo("ModelElement", ModelElementClassName) {}
 
+    std::string getDescription() const override {
+        return "An element of a model: the base of every class whose objects are model "
+               "elements. An element has a UUID, belongs to one model and can be destroyed.";
+    }
+
     void defineMembers(olan::COSClassDefinition& definition) override {
         olan::factory::detail::initStringDataTypes();
         std::string const self = ModelElementClassName;
-        addReadOnlyProperty(definition, "UUID", &uuidProperty, StringScalarType);
-        addMethod(definition, "isValid", 0, &isValid, 0, "obj", "logical scalar", self);
-        addMethod(definition, "isEqual", 0, &isEqual, 0, "obj other", "logical scalar", self,
-                  "any");
-        addMethod(definition, "getModel", 0, &getModel, 0, "obj", ModelClassName, self);
-        addMethod(definition, "destroy", 0, &destroy, 0, "obj", "void", self);
+        addReadOnlyProperty(definition, "UUID", "The element's UUID as lower-case text.",
+                            &uuidProperty, StringScalarType);
+        addMethod(definition, "isValid",
+                  "Tells whether the object is bound to an element that is still valid: false for "
+                  "an empty object and for an element that was destroyed, whose creation was "
+                  "undone or whose model is gone.",
+                  0, &isValid, 0, "obj", "logical scalar", self);
+        addMethod(definition, "isEqual",
+                  "Tells whether both objects are bound to the same element.", 0, &isEqual, 0,
+                  "obj other", "logical scalar", self, "any");
+        addMethod(
+            definition, "getModel",
+            "The model of the element (the empty object once the element has left its model).", 0,
+            &getModel, 0, "obj", ModelClassName, self);
+        addMethod(definition, "destroy",
+                  "Destroys the element and what it contains: one undoable step, or part of the "
+                  "model's open transaction.",
+                  0, &destroy, 0, "obj", "void", self);
     }
 };
 

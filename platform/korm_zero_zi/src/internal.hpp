@@ -30,8 +30,9 @@ using MethodBody = void (*)(int& outputCount, olan::Value* outputs, int inputCou
 /// A method whose invoke calls a plain function.
 class FunctionMethod final : public olan::factory::OlanMethod {
   public:
-    FunctionMethod(std::string name, olan::factory::MethodAttributes attributes, MethodBody body)
-        : OlanMethod(std::move(name), attributes, ""), m_body(body) {}
+    FunctionMethod(std::string name, std::string description,
+                   olan::factory::MethodAttributes attributes, MethodBody body)
+        : OlanMethod(std::move(name), attributes, std::move(description)), m_body(body) {}
     void invoke(int& outputCount, olan::Value* outputs, int inputCount,
                 zvArray const* const* inputs) override {
         m_body(outputCount, outputs, inputCount, inputs);
@@ -41,15 +42,17 @@ class FunctionMethod final : public olan::factory::OlanMethod {
     MethodBody m_body;
 };
 
-/// Adds a method with the signature (output, inputs...), its argument names (space-separated,
-/// one per input, "obj" for the receiver) and `optional` optional inputs.
+/// Adds a method with its description (what it does, for help), the signature (output,
+/// inputs...), its argument names (space-separated, one per input, "obj" for the receiver) and
+/// `optional` optional inputs.
 template <class... Inputs>
-void addMethod(olan::COSClassDefinition& definition, std::string name, std::uint32_t attributes,
-               MethodBody body, int optional, std::string_view argumentNames,
-               std::string_view output, Inputs... inputs) {
+void addMethod(olan::COSClassDefinition& definition, std::string name, std::string description,
+               std::uint32_t attributes, MethodBody body, int optional,
+               std::string_view argumentNames, std::string_view output, Inputs... inputs) {
     // The method is this function's until it is handed to the definition: a refused signature
     // deletes it here. The definition owns what it is handed, even when it refuses it.
-    auto method = std::make_unique<FunctionMethod>(std::move(name), attributes, body);
+    auto method =
+        std::make_unique<FunctionMethod>(std::move(name), std::move(description), attributes, body);
     olan::factory::impl::Invoker::createSignature(argumentNames, output, inputs...,
                                                   method->signature());
     method->signature().setOptionalInputCount(optional);
@@ -72,8 +75,9 @@ class FunctionGetter final : public olan::factory::impl::PropertyGetter {
     std::string m_type;
 };
 
+/// Adds a read-only property with its description (what it holds, for help).
 void addReadOnlyProperty(olan::COSClassDefinition& definition, std::string name,
-                         GetterFunction getter, std::string type);
+                         std::string description, GetterFunction getter, std::string type);
 
 /// Raises korm0:messages:InvalidValue: what was refused, the refused value and what would have
 /// been valid.

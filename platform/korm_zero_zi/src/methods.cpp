@@ -8,9 +8,9 @@
 namespace korm::zero::zi::internal {
 
 void addReadOnlyProperty(olan::COSClassDefinition& definition, std::string name,
-                         GetterFunction getter, std::string type) {
+                         std::string description, GetterFunction getter, std::string type) {
     definition.addProperty(new olan::factory::impl::PropertyImpl(
-        std::move(name), "", 0, new FunctionGetter(getter, std::move(type))));
+        std::move(name), std::move(description), 0, new FunctionGetter(getter, std::move(type))));
 }
 
 void invalidValue(std::string const& what, korm0::messages::Argument value,

@@ -214,30 +214,60 @@ class ModelClass final : public olan::factory::HandleClassInfo<HostModel, false>
   public:
     ModelClass() : HandleClassInfo("Model", ModelClassName) {}
 
+    std::string getDescription() const override {
+        return "A model: a tree of elements changed in transactions, with a history to undo and "
+               "redo, that can be saved to a model file and opened again.";
+    }
+
     void defineMembers(olan::COSClassDefinition& definition) override {
         using internal::addMethod;
         olan::factory::detail::initStringDataTypes();
         std::string const self = ModelClassName;
-        addMethod(definition, "Model", 0, &construct, 1, "opt_name", self, "char");
-        internal::addReadOnlyProperty(definition, "Name", &nameProperty,
+        addMethod(definition, "Model",
+                  "Creates a new, empty model; a non-empty name registers it as an open model "
+                  "under that name.",
+                  0, &construct, 1, "opt_name", self, "char");
+        internal::addReadOnlyProperty(definition, "Name", "The model's name.", &nameProperty,
                                       olan::factory::detail::StringScalarType);
-        addMethod(definition, "beginTransaction", 0, &beginTransaction, 0, "obj", "void", self);
-        addMethod(definition, "commit", 0, &commit, 0, "obj", "void", self);
-        addMethod(definition, "rollback", 0, &rollback, 0, "obj", "void", self);
-        addMethod(definition, "undo", 0, &undo, 0, "obj", "void", self);
-        addMethod(definition, "redo", 0, &redo, 0, "obj", "void", self);
-        addMethod(definition, "canUndo", 0, &canUndo, 0, "obj", "logical scalar", self);
-        addMethod(definition, "canRedo", 0, &canRedo, 0, "obj", "logical scalar", self);
-        addMethod(definition, "getElementCount", 0, &getElementCount, 0, "obj", "double scalar",
+        addMethod(definition, "beginTransaction",
+                  "Opens a transaction, nested in the ones this object opened; commit or rollback "
+                  "ends it.",
+                  0, &beginTransaction, 0, "obj", "void", self);
+        addMethod(definition, "commit", "Commits the innermost transaction this object opened.", 0,
+                  &commit, 0, "obj", "void", self);
+        addMethod(definition, "rollback",
+                  "Rolls back the innermost transaction this object opened.", 0, &rollback, 0,
+                  "obj", "void", self);
+        addMethod(definition, "undo", "Undoes the last step of the model's history.", 0, &undo, 0,
+                  "obj", "void", self);
+        addMethod(definition, "redo", "Redoes the last step undone.", 0, &redo, 0, "obj", "void",
                   self);
-        addMethod(definition, "findElement", 0, &findElement, 0, "obj uuid", ModelElementClassName,
-                  self, "char");
-        addMethod(definition, "close", 0, &close, 0, "obj", "void", self);
-        addMethod(definition, "open", olan::factory::MethodAttributes::Static, &open, 0, "path",
-                  self, "char");
-        addMethod(definition, "save", 0, &save, 1, "obj opt_path", "void", self, "char");
-        addMethod(definition, "hasUnsavedChanges", 0, &hasUnsavedChanges, 0, "obj",
-                  "logical scalar", self);
+        addMethod(definition, "canUndo", "Tells whether the model's history has a step to undo.", 0,
+                  &canUndo, 0, "obj", "logical scalar", self);
+        addMethod(definition, "canRedo", "Tells whether the model's history has a step to redo.", 0,
+                  &canRedo, 0, "obj", "logical scalar", self);
+        addMethod(definition, "getElementCount", "The number of live elements of the model.", 0,
+                  &getElementCount, 0, "obj", "double scalar", self);
+        addMethod(
+            definition, "findElement",
+            "The live element with the given UUID text, or the empty object when there is none.", 0,
+            &findElement, 0, "obj uuid", ModelElementClassName, self, "char");
+        addMethod(definition, "close",
+                  "Rolls back the transactions this object opened and marks the model as not "
+                  "usable: no element can be created in it from then on.",
+                  0, &close, 0, "obj", "void", self);
+        addMethod(definition, "open",
+                  "Opens the model file at path and gives its model; a file whose model is open "
+                  "already gives that model.",
+                  olan::factory::MethodAttributes::Static, &open, 0, "path", self, "char");
+        addMethod(definition, "save",
+                  "Writes the model to the file at path, which the model keeps for later saves; "
+                  "without a path, writes what changed since the last save to that file.",
+                  0, &save, 1, "obj opt_path", "void", self, "char");
+        addMethod(definition, "hasUnsavedChanges",
+                  "Tells whether a commit, undo or redo changed the model since it was created, "
+                  "opened or last saved.",
+                  0, &hasUnsavedChanges, 0, "obj", "logical scalar", self);
     }
     bool requiresNativeBinding() const override { return true; }
 

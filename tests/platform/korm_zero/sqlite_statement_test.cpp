@@ -32,7 +32,7 @@ class SqliteStatementTest : public ::testing::Test {
                                Activity::READING);
         std::vector<std::string> out;
         while (select.step()) {
-            out.push_back(select.bytesAt(0));
+            out.emplace_back(select.bytesAt(0));
         }
         return out;
     }

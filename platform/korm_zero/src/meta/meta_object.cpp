@@ -72,6 +72,10 @@ void MetaObjectImpl::setName(std::u16string const& name) {
     change.commit();
 }
 
+void MetaObjectImpl::setDocumentation(std::u16string const& documentation) {
+    setStateField(&detail::MetaState::documentation, documentation);
+}
+
 ModelElement MetaObjectImpl::getOwner() const {
     return container();
 }

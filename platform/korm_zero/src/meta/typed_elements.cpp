@@ -125,6 +125,10 @@ void Operation::Impl::setIsAbstract(bool value) {
     setStateField(&detail::MetaState::isAbstract, value);
 }
 
+void Operation::Impl::setResultDocumentation(std::u16string const& documentation) {
+    setStateField(&detail::MetaState::resultDocumentation, documentation);
+}
+
 void Operation::Impl::setIsStatic(bool value) {
     setStateField(&detail::MetaState::isStatic, value);
 }

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <boost/uuid/nil_generator.hpp>
 #include <exception>
-#include <unordered_map>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 #include "../progress_counter.hpp"
 #include "element_values.hpp"
+#include "elements_by_id.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/messages.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
@@ -14,7 +17,6 @@
 #include "korm/zero/meta/package_loaders.hpp"
 #include "korm/zero/model_impl.hpp"
 #include "korm/zero/proxy.hpp"
-#include "korm/zero/services/hashers.hpp"
 #include "korm/zero/uuid_text.hpp"
 #include "korm/zero/value_codec.hpp"
 #include "member_rows.hpp"
@@ -57,8 +59,11 @@ class ImageReader {
     [[noreturn]] void corrupt(std::string const& what) const {
         reportException(messages::ModelFileCorrupt(m_path, what));
     }
-    std::u16string text16(std::string const& bytes) const;
+    std::u16string text16(std::string_view bytes) const;
     meta::Class classOf(boost::uuids::uuid const& id) const;
+    /// The builder of the class `classId`, made on the first element of that class and used
+    /// for all of them.
+    ModelElement::Builder& builderFor(boost::uuids::uuid const& classId);
     meta::Property propertyOf(ModelElement::Impl const& element,
                               boost::uuids::uuid const& id) const;
     ModelElement::Impl& elementOf(boost::uuids::uuid const& id) const;
@@ -77,8 +82,13 @@ class ImageReader {
     Model m_model;
     std::string const& m_path;
     meta::MetaRegistry& m_registry;
-    std::unordered_map<boost::uuids::uuid, ModelElement::Impl*, services::hashers::KORM0Hasher>
-        m_elements;
+    ElementsById m_elements;
+    struct ClassBuilder {
+        boost::uuids::uuid classId;
+        std::unique_ptr<ModelElement::Builder> builder;
+    };
+    /// A model's elements are of a few classes: a short list, the last one used first.
+    std::vector<ClassBuilder> m_builders;
     /// The records made, in the order of the image's elements: the passes over the elements
     /// take them by index instead of looking each up by UUID.
     std::vector<ModelElement::Impl*> m_made;
@@ -94,7 +104,7 @@ void ImageReader::checkPackages(StoredHeader const& header) const {
     }
 }
 
-std::u16string ImageReader::text16(std::string const& bytes) const {
+std::u16string ImageReader::text16(std::string_view bytes) const {
     try {
         return toUtf16(bytes);
     } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const&) {
@@ -122,38 +132,49 @@ meta::Property ImageReader::propertyOf(ModelElement::Impl const& element,
 }
 
 ModelElement::Impl& ImageReader::elementOf(boost::uuids::uuid const& id) const {
-    auto const it = m_elements.find(id);
-    if (it == m_elements.end()) {
+    ModelElement::Impl* element = m_elements.find(id);
+    if (element == nullptr) {
         corrupt("element " + uuidText(id) + " is referred to but not stored");
     }
-    return *it->second;
+    return *element;
+}
+
+ModelElement::Builder& ImageReader::builderFor(boost::uuids::uuid const& classId) {
+    if (!m_builders.empty() && m_builders.back().classId == classId) {
+        return *m_builders.back().builder;
+    }
+    auto const known = std::find_if(m_builders.begin(), m_builders.end(),
+                                    [&](ClassBuilder const& b) { return b.classId == classId; });
+    if (known != m_builders.end()) {
+        std::iter_swap(known, m_builders.end() - 1);
+        return *m_builders.back().builder;
+    }
+    meta::Class const metaClass = classOf(classId);
+    auto builder = m_registry.createBuilder(metaClass, m_model);
+    if (!builder) {
+        reportException(messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
+    }
+    m_builders.push_back({classId, std::move(builder)});
+    return *m_builders.back().builder;
 }
 
 void ImageReader::createElements(std::vector<StoredElement> const& elements,
                                  ProgressCounter& progress) {
     m_elements.reserve(elements.size());
     m_made.reserve(elements.size());
-    // Most rows are of the class of the row before (a map's pairs): its look-up is kept.
-    boost::uuids::uuid lastClassId{};
-    meta::Class metaClass;
     for (auto const& row : elements) {
-        if (metaClass.isEmpty() || row.classId != lastClassId) {
-            metaClass = classOf(row.classId);
-            lastClassId = row.classId;
-        }
-        auto builder = m_registry.createBuilder(metaClass, m_model);
-        if (!builder) {
-            reportException(messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
-        }
-        ModelElement const element = builder->createUnannounced(row.id);
+        ModelElement::Builder& builder = builderFor(row.classId);
+        ModelElement const element = builder.createUnannounced(row.id);
         if (element.isEmpty() || element->getUuid() != row.id) {
-            reportException(messages::NoBuilderForClass(meta::qualifiedNameOf(metaClass)));
+            reportException(
+                messages::NoBuilderForClass(meta::qualifiedNameOf(builder.getMetaClass())));
         }
         element->notifyCreated();
-        m_elements.emplace(row.id, element.getImpl());
+        m_elements.add(row.id, element.getImpl());
         m_made.push_back(element.getImpl());
         progress.step();
     }
+    m_elements.seal();
 }
 
 ImageReader::Target const& ImageReader::targetOf(StoredValue const& row) {
@@ -192,6 +213,7 @@ void ImageReader::addMemberRows(std::vector<StoredElement> const& elements) {
         ReferenceCollection* collection;
     };
     std::vector<Member> members;
+    members.reserve(elements.size());
     // Members of one collection usually follow each other: its look-up is kept.
     boost::uuids::uuid lastContainer{};
     boost::uuids::uuid lastFeature{};
@@ -247,21 +269,22 @@ void ImageReader::checkContainment(std::vector<StoredElement> const& elements) c
 ModelElement ImageReader::referenceOf(StoredValue const& row,
                                       meta::Property const& property) const {
     if (row.kind == StoredValue::Kind::ELEMENT) {
-        if (row.data.size() != 16) {
+        std::string_view const bytes = row.data;
+        boost::uuids::uuid id = boost::uuids::nil_uuid();
+        if (bytes.size() != id.size()) {
             corrupt("a reference is not a 16-byte UUID");
         }
-        boost::uuids::uuid id = boost::uuids::nil_uuid();
-        std::copy(row.data.begin(), row.data.end(), id.begin());
+        std::copy(bytes.begin(), bytes.end(), id.begin());
         return ModelElement(&elementOf(id));
     }
     // A proxy of its stored class when that class is known, else of the property's type.
     boost::optional<std::u16string> modelName;
-    if (!row.proxyModel.empty()) {
-        modelName = text16(row.proxyModel);
+    if (!row.proxyModel().empty()) {
+        modelName = text16(row.proxyModel());
     }
-    ProxyId id(text16(row.data), text16(row.proxyClass), std::move(modelName));
+    ProxyId id(text16(row.data), text16(row.proxyClass()), std::move(modelName));
     meta::Class metaClass(property.getPropertyImpl()->getType().getImpl());
-    if (auto const classId = parseUuidText(row.proxyClass)) {
+    if (auto const classId = parseUuidText(row.proxyClass())) {
         ModelElement const record = m_registry.getMetaModel().findElement(*classId);
         if (meta::asClassImpl(record) != nullptr) {
             metaClass = meta::Class(record.getImpl());

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "../progress_counter.hpp"
 #include "element_values.hpp"
@@ -23,8 +22,10 @@ namespace {
 
 using tarsk::core::text::toUtf8;
 
-std::string uuidBytes(boost::uuids::uuid const& id) {
-    return std::string(reinterpret_cast<char const*>(id.data), id.size());
+using ElementById = std::pair<boost::uuids::uuid, ModelElement::Impl const*>;
+
+std::string_view uuidBytes(boost::uuids::uuid const& id) {
+    return {reinterpret_cast<char const*>(id.data), id.size()};
 }
 
 /// The URI of the root package `metaClass` lies in ("" outside any package).
@@ -68,10 +69,12 @@ class ImageWriter {
     ImageWriter(Model::Impl const& model, std::string const& path) : m_model(model), m_path(path) {}
     /// Makes room for the rows of `elements` at once: growing the rows one by one moves a
     /// large model's values again and again.
-    void reserve(std::vector<ModelElement> const& elements);
+    void reserve(std::vector<ElementById> const& elements);
 
     void addElement(ModelElement::Impl const& element);
     ModelImage take(std::u16string const& modelName);
+    /// The multimap members numbered while adding elements (see KeyGroupPositions).
+    auto const& numberedMembers() const noexcept { return m_positions.numbered(); }
 
   private:
     /// The properties of `element`'s class, ordered by UUID as the values' key orders them.
@@ -79,8 +82,10 @@ class ImageWriter {
     std::vector<meta::Property> const& propertiesOf(ModelElement::Impl const& element,
                                                     meta::Class const& metaClass);
     void addProperty(ModelElement::Impl const& element, meta::Property const& property);
-    void addPrimitive(StoredValue row, meta::Property const& property, Value const& value);
-    void addReference(StoredValue row, ModelElement::Impl const& target);
+    /// A new row of the image for a value of `property` of `element`, filled in place.
+    StoredValue& newRow(ModelElement::Impl const& element, meta::Property const& property);
+    void addPrimitive(StoredValue& row, meta::Property const& property, Value const& value);
+    void addReference(StoredValue& row, ModelElement::Impl const& target);
     ProxyId proxyIdInto(ModelElement::Impl const& target) const;
 
     Model::Impl const& m_model;
@@ -113,10 +118,10 @@ std::vector<meta::Property> const& ImageWriter::propertiesOf(ModelElement::Impl 
     return it->second;
 }
 
-void ImageWriter::reserve(std::vector<ModelElement> const& elements) {
+void ImageWriter::reserve(std::vector<ElementById> const& elements) {
     std::size_t rows = 0;
-    for (ModelElement const& handle : elements) {
-        ModelElement::Impl const& element = *handle.getImpl();
+    for (auto const& [id, record] : elements) {
+        ModelElement::Impl const& element = *record;
         for (meta::Property const& property : propertiesOf(element, element.getMetaClass())) {
             if (!property.getPropertyImpl()->isMany()) {
                 ++rows;  // at most one row
@@ -156,31 +161,39 @@ void ImageWriter::addElement(ModelElement::Impl const& element) {
 
 void ImageWriter::addProperty(ModelElement::Impl const& element, meta::Property const& property) {
     Value const value = element.getPropertyValue(property, NO_PROXY_RESOLVE);
-    StoredValue row;
-    row.element = element.getUuid();
-    row.property = property->getUuid();
     meta::Property::Impl const* const record = property.getPropertyImpl();
     if (record->isMany()) {
         // A many-valued property's value refers to its collection.
         if (auto const* collection = static_cast<ReferenceCollection const*>(value.getPayload())) {
             bool const inMemberRows = isStoredInMemberRows(*record, *collection);
-            row.member = true;
+            std::int64_t position = 0;
             for (ModelElement const& member :
                  inMemberRows ? collection->getProxies() : membersInOrder(*collection)) {
+                StoredValue& row = newRow(element, property);
+                row.member = true;
+                row.position = position++;
                 addReference(row, *member.getImpl());
-                ++row.position;
             }
         }
     } else if (meta::asClassImpl(record->getType()) != nullptr) {
         if (ModelElement::Impl const* target = heldElement(value)) {
-            addReference(row, *target);
+            addReference(newRow(element, property), *target);
         }
     } else if (value.hasData()) {
-        addPrimitive(row, property, value);
+        addPrimitive(newRow(element, property), property, value);
     }
 }
 
-void ImageWriter::addPrimitive(StoredValue row, meta::Property const& property,
+StoredValue& ImageWriter::newRow(ModelElement::Impl const& element,
+                                 meta::Property const& property) {
+    StoredValue& row = m_image.values.emplace_back();
+    row.element = element.getUuid();
+    row.property = property->getUuid();
+    return row;
+}
+
+// A failure leaves a half-made row: the image is then dropped with the exception.
+void ImageWriter::addPrimitive(StoredValue& row, meta::Property const& property,
                                Value const& value) {
     meta::Type const type = property.getPropertyImpl()->getType();
     auto const codec = ValueCodecRegistry::getInstance().getCodec(type);
@@ -191,7 +204,6 @@ void ImageWriter::addPrimitive(StoredValue row, meta::Property const& property,
     }
     row.kind = StoredValue::Kind::BYTES;
     row.data = codec->encode(value);
-    m_image.values.push_back(std::move(row));
 }
 
 /// The proxy id of `target`, an element of another model: a resolved reference into that
@@ -207,7 +219,7 @@ ProxyId ImageWriter::proxyIdInto(ModelElement::Impl const& target) const {
     return target.getPersistentProxyId(true);
 }
 
-void ImageWriter::addReference(StoredValue row, ModelElement::Impl const& target) {
+void ImageWriter::addReference(StoredValue& row, ModelElement::Impl const& target) {
     boost::optional<ProxyId> away;
     ProxyId const* id = target.getProxyId();
     if (id == nullptr && target.getModelImpl() != &m_model) {
@@ -217,13 +229,12 @@ void ImageWriter::addReference(StoredValue row, ModelElement::Impl const& target
     if (id != nullptr) {
         row.kind = StoredValue::Kind::PROXY;
         row.data = toUtf8(id->getElementId());
-        row.proxyClass = toUtf8(id->getClassId());
-        row.proxyModel = id->getModelName() ? toUtf8(*id->getModelName()) : std::string();
+        row.setProxyNames(toUtf8(id->getClassId()),
+                          id->getModelName() ? toUtf8(*id->getModelName()) : std::string());
     } else {
         row.kind = StoredValue::Kind::ELEMENT;
         row.data = uuidBytes(target.getUuid());
     }
-    m_image.values.push_back(std::move(row));
 }
 
 ModelImage ImageWriter::take(std::u16string const& modelName) {
@@ -237,58 +248,44 @@ ModelImage ImageWriter::take(std::u16string const& modelName) {
 ModelImage makeImage(Model::Impl const& model, std::string const& path, ProgressCounter& progress) {
     // In UUID order: the file's tables are keyed by UUID, and rows that arrive in key order
     // append to full pages instead of splitting half-full ones all over the tree.
-    std::vector<ModelElement> elements = model.getElements();
-    std::sort(elements.begin(), elements.end(), [](ModelElement const& a, ModelElement const& b) {
-        return a->getUuid() < b->getUuid();
-    });
+    // The UUIDs are sorted beside the records, so that comparing does not reach into them.
+    std::vector<ModelElement> const live = model.getElements();
+    std::vector<ElementById> elements;
+    elements.reserve(live.size());
+    for (ModelElement const& element : live) {
+        elements.emplace_back(element->getUuid(), element.getImpl());
+    }
+    std::sort(elements.begin(), elements.end(),
+              [](ElementById const& a, ElementById const& b) { return a.first < b.first; });
     progress.begin(elements.size());
     ImageWriter writer(model, path);
     writer.reserve(elements);
-    for (ModelElement const& element : elements) {
-        writer.addElement(*element.getImpl());
+    for (auto const& [id, element] : elements) {
+        writer.addElement(*element);
         progress.step();
     }
     return writer.take(model.getName());
 }
-
-namespace {
-
-/// The new positions of the mates of `member` that keep their rows; each group once.
-void repositionGroupOf(ModelElement::Impl const& member, UuidSet const& unsaved,
-                       std::unordered_set<ModelElement::Impl const*>& seen,
-                       std::vector<StoredPosition>& positions) {
-    ReferenceCollection const* collection = memberRowCollectionOf(member);
-    if (collection == nullptr || !collection->getGenericInterface()->isMultimapInterface() ||
-        seen.count(&member) != 0) {
-        return;
-    }
-    std::int64_t position = 0;
-    for (ModelElement const& mate : keyGroupOf(member, *collection)) {
-        seen.insert(mate.getImpl());
-        if (unsaved.count(mate->getUuid()) == 0) {
-            positions.push_back({mate->getUuid(), position});
-        }
-        ++position;
-    }
-}
-
-}  // namespace
 
 ImageChanges makeChanges(Model::Impl const& model, UuidSet const& unsaved, std::string const& path,
                          ProgressCounter& progress) {
     progress.begin(unsaved.size());
     ImageWriter writer(model, path);
     ImageChanges changes;
-    std::unordered_set<ModelElement::Impl const*> seen;
     for (auto const& id : unsaved) {
         progress.step();
-        ModelElement::Impl const* element = model.findElement(id);
-        if (element == nullptr) {
+        if (ModelElement::Impl const* element = model.findElement(id)) {
+            writer.addElement(*element);
+        } else {
             changes.removed.push_back(id);
-            continue;
         }
-        writer.addElement(*element);
-        repositionGroupOf(*element, unsaved, seen, changes.repositioned);
+    }
+    // Writing a multimap's member numbered its whole key group: the mates that keep their
+    // rows take their new positions.
+    for (auto const& [mate, position] : writer.numberedMembers()) {
+        if (unsaved.count(mate->getUuid()) == 0) {
+            changes.repositioned.push_back({mate->getUuid(), position});
+        }
     }
     changes.rewritten = writer.take(model.getName());
     return changes;

@@ -42,6 +42,10 @@ class KeyGroupPositions {
     /// The position of `member` in `collection`.
     std::int64_t positionOf(ModelElement::Impl const& member,
                             ReferenceCollection const& collection);
+    /// Every member of the multimap key groups looked up so far, with its position.
+    std::unordered_map<ModelElement::Impl const*, std::int64_t> const& numbered() const noexcept {
+        return m_positions;
+    }
 
   private:
     std::unordered_map<ModelElement::Impl const*, std::int64_t> m_positions;

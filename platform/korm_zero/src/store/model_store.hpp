@@ -8,8 +8,12 @@
 #include <boost/uuid/uuid.hpp>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "stored_bytes.hpp"
 
 namespace korm::zero::detail {
 class ProgressCounter;
@@ -38,9 +42,15 @@ struct StoredElement {
     std::int64_t position = -1;
 };
 
-/// One single value or one member of a collection.
+/// One single value or one member of a collection. A large model has a few of these per
+/// element, so they are kept small: what only proxies need lies apart.
 struct StoredValue {
-    enum class Kind : std::int64_t { BYTES = 0, ELEMENT = 1, PROXY = 2 };
+    enum class Kind : std::uint8_t { BYTES = 0, ELEMENT = 1, PROXY = 2 };
+    /// A proxy's class id and model name (UTF-8).
+    struct ProxyNames {
+        std::string classId;
+        std::string model;
+    };
 
     boost::uuids::uuid element;
     boost::uuids::uuid property;
@@ -50,11 +60,29 @@ struct StoredValue {
     bool member = false;
     Kind kind = Kind::BYTES;
     /// BYTES: the codec's bytes; ELEMENT: the target's 16 bytes; PROXY: its element id (UTF-8).
-    std::string data;
-    /// PROXY only: the proxy's class id and model name (UTF-8).
-    std::string proxyClass;
-    std::string proxyModel;
+    StoredBytes data;
+    /// PROXY only (else null).
+    std::shared_ptr<ProxyNames const> proxy;
+
+    std::string_view proxyClass() const noexcept {
+        return proxy ? std::string_view(proxy->classId) : std::string_view();
+    }
+    std::string_view proxyModel() const noexcept {
+        return proxy ? std::string_view(proxy->model) : std::string_view();
+    }
+    void setProxyNames(std::string_view classId, std::string_view model) {
+        proxy = std::make_shared<ProxyNames const>(
+            ProxyNames{std::string(classId), std::string(model)});
+    }
 };
+
+/// The kind stored as `code`, or nothing for a code that names no kind.
+inline std::optional<StoredValue::Kind> storedKindOf(std::int64_t code) noexcept {
+    if (code < 0 || code > static_cast<std::int64_t>(StoredValue::Kind::PROXY)) {
+        return std::nullopt;
+    }
+    return static_cast<StoredValue::Kind>(code);
+}
 
 struct ModelImage {
     StoredHeader header;

@@ -32,12 +32,13 @@ void putBytes(std::string& out, std::string_view bytes) {
     out.append(bytes);
 }
 
-bool takeBytes(std::string_view& in, std::string& bytes) {
+/// Takes the next length-prefixed bytes off the front of `in` into `bytes`, a view of `in`.
+bool takeBytes(std::string_view& in, std::string_view& bytes) {
     std::uint64_t size = 0;
     if (!takeVarint(in, size) || size > in.size()) {
         return false;
     }
-    bytes.assign(in.substr(0, size));
+    bytes = in.substr(0, size);
     in.remove_prefix(size);
     return true;
 }
@@ -49,8 +50,8 @@ void packValue(std::string& blob, std::uint64_t propertyCode, StoredValue const&
     blob.push_back(static_cast<char>(value.kind));
     putBytes(blob, value.data);
     if (value.kind == StoredValue::Kind::PROXY) {
-        putBytes(blob, value.proxyClass);
-        putBytes(blob, value.proxyModel);
+        putBytes(blob, value.proxyClass());
+        putBytes(blob, value.proxyModel());
     }
 }
 
@@ -58,21 +59,30 @@ bool unpackValue(std::string_view& blob, std::uint64_t& propertyCode, StoredValu
     if (!takeVarint(blob, propertyCode) || blob.empty()) {
         return false;
     }
-    auto const kind = static_cast<unsigned char>(blob.front());
+    auto const kind = storedKindOf(static_cast<unsigned char>(blob.front()));
     blob.remove_prefix(1);
-    if (kind > static_cast<unsigned char>(StoredValue::Kind::PROXY)) {
+    if (!kind) {
         return false;
     }
-    value.kind = static_cast<StoredValue::Kind>(kind);
+    value.kind = *kind;
     value.position = 0;
     value.member = false;
-    if (!takeBytes(blob, value.data)) {
+    std::string_view data;
+    if (!takeBytes(blob, data)) {
         return false;
     }
-    value.proxyClass.clear();
-    value.proxyModel.clear();
-    return value.kind != StoredValue::Kind::PROXY ||
-           (takeBytes(blob, value.proxyClass) && takeBytes(blob, value.proxyModel));
+    value.data = data;
+    value.proxy.reset();
+    if (value.kind != StoredValue::Kind::PROXY) {
+        return true;
+    }
+    std::string_view proxyClass;
+    std::string_view proxyModel;
+    if (!takeBytes(blob, proxyClass) || !takeBytes(blob, proxyModel)) {
+        return false;
+    }
+    value.setProxyNames(proxyClass, proxyModel);
+    return true;
 }
 
 }  // namespace korm::zero::store

@@ -145,10 +145,11 @@ std::int64_t SqliteStatement::integerAt(int column) const {
     return sqlite3_column_int64(m_statement, column);
 }
 
-std::string SqliteStatement::bytesAt(int column) const {
+std::string_view SqliteStatement::bytesAt(int column) const {
     auto const* data = static_cast<char const*>(sqlite3_column_blob(m_statement, column));
     int const size = sqlite3_column_bytes(m_statement, column);
-    return data == nullptr ? std::string() : std::string(data, static_cast<std::size_t>(size));
+    return data == nullptr ? std::string_view()
+                           : std::string_view(data, static_cast<std::size_t>(size));
 }
 
 bool SqliteStatement::isNullAt(int column) const {

@@ -66,7 +66,8 @@ class SqliteStatement {
 
     // Reading the current row's columns, 0-based.
     std::int64_t integerAt(int column) const;
-    std::string bytesAt(int column) const;
+    /// The column's bytes, valid until the statement steps again, is reset or goes.
+    std::string_view bytesAt(int column) const;
     bool isNullAt(int column) const;
     /// A 16-byte blob; any other length reports ModelFileCorrupt naming `what`.
     boost::uuids::uuid uuidAt(int column, char const* what) const;

@@ -30,7 +30,7 @@ class SqliteStore : public ModelStore {
   private:
     // Reading.
     void checkHeader();
-    std::u16string text16(std::string const& bytes) const;
+    std::u16string text16(std::string_view bytes) const;
     boost::uuids::uuid const& idOfCode(std::int64_t code) const;
     void readHeader(ModelImage& image);
     void readElements(ModelImage& image, ProgressCounter& progress);

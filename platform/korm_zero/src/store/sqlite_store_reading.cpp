@@ -38,7 +38,7 @@ void SqliteStore::checkHeader() {
     }
 }
 
-std::u16string SqliteStore::text16(std::string const& bytes) const {
+std::u16string SqliteStore::text16(std::string_view bytes) const {
     try {
         return tarsk::core::text::toUtf16(bytes);
     } catch (tarsk::core::except::Exception<tarsk::core::text::IllFormedText> const&) {
@@ -94,14 +94,14 @@ void SqliteStore::readElements(ModelImage& image, ProgressCounter& progress) {
 void SqliteStore::unpackSingles(boost::uuids::uuid const& element, std::string_view blob,
                                 std::vector<StoredValue>& values) const {
     while (!blob.empty()) {
-        StoredValue value;
+        // Made in place: a failure reports the file corrupt, and the image goes.
+        StoredValue& value = values.emplace_back();
         std::uint64_t code = 0;
         if (!unpackValue(blob, code, value)) {
             m_db.corrupt("the values of an element are malformed");
         }
         value.element = element;
         value.property = idOfCode(static_cast<std::int64_t>(code));
-        values.push_back(std::move(value));
     }
 }
 
@@ -116,14 +116,16 @@ void SqliteStore::readMembers(ModelImage& image) {
         v.element = rows.uuidAt(0, "a member's owner");
         v.property = idOfCode(rows.integerAt(1));
         v.position = rows.integerAt(2);
-        std::int64_t const kind = rows.integerAt(3);
-        if (kind < 0 || kind > static_cast<std::int64_t>(StoredValue::Kind::PROXY)) {
-            m_db.corrupt("a member has the unknown kind " + std::to_string(kind));
+        std::int64_t const code = rows.integerAt(3);
+        auto const kind = storedKindOf(code);
+        if (!kind) {
+            m_db.corrupt("a member has the unknown kind " + std::to_string(code));
         }
-        v.kind = static_cast<StoredValue::Kind>(kind);
+        v.kind = *kind;
         v.data = rows.bytesAt(4);
-        v.proxyClass = rows.bytesAt(5);
-        v.proxyModel = rows.bytesAt(6);
+        if (v.kind == StoredValue::Kind::PROXY) {
+            v.setProxyNames(rows.bytesAt(5), rows.bytesAt(6));
+        }
     }
 }
 

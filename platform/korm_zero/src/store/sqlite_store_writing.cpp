@@ -176,8 +176,8 @@ void SqliteStore::writeMembers(std::vector<StoredValue> const& values) {
         insert.bindInteger(4, static_cast<std::int64_t>(v.kind));
         insert.bindBlob(5, v.data);
         if (v.kind == StoredValue::Kind::PROXY) {
-            insert.bindText(6, v.proxyClass);
-            insert.bindText(7, v.proxyModel);
+            insert.bindText(6, v.proxyClass());
+            insert.bindText(7, v.proxyModel());
         } else {
             insert.bindNull(6);
             insert.bindNull(7);

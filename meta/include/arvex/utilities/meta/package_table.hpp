@@ -52,6 +52,7 @@ struct ArgumentEntry {
     char16_t const* name;
     char const* uuid;
     TypeRef type = UUID_TYPE;
+    char16_t const* documentation = u"";  // what the argument is
 };
 
 struct OperationEntry {
@@ -62,7 +63,9 @@ struct OperationEntry {
     TypeRef result;     // void when empty
     bool resultIsMany;  // [0..*] rather than [1..1]
     std::span<ArgumentEntry const> arguments;
-    InvokerFactory invoker;  // hook, see above
+    InvokerFactory invoker;         // hook, see above
+    char16_t const* documentation;  // what the operation does
+    char16_t const* returns;        // what its result is (empty for void)
 };
 
 /// What an operation row states itself; the rest comes from its binding.
@@ -72,6 +75,8 @@ struct OperationFields {
     TypeRef result = VOID;
     bool resultIsMany = false;
     std::span<ArgumentEntry const> arguments = {};
+    char16_t const* documentation = u"";
+    char16_t const* returns = u"";
 };
 
 struct PropertyEntry {
@@ -86,6 +91,7 @@ struct PropertyEntry {
     bool noDefault = false;         // setDefaultValue with no value
     kmeta::Property MetaPackage::*qualifiedBy = nullptr;
     bool qualificationUnique = false;
+    char16_t const* documentation = u"";  // what the property holds
 };
 
 struct ClassEntry {
@@ -98,6 +104,7 @@ struct ClassEntry {
     std::span<OperationEntry const> operations;
     kmeta::MetaRegistry::CollectionFactory collectionFactory;  // hook, see above
     kmeta::MetaRegistry::BuilderFactory builderFactory;        // hook, see above
+    char16_t const* documentation;                             // what the class is for
 };
 
 struct PackageEntry {
@@ -194,8 +201,9 @@ constexpr OperationEntry operation(OperationFields const& fields) {
         // Static operations are called directly, never through an invoker.
         invoker = &kmeta::makeInvoker<Binding>;
     }
-    return {Binding::handle, fields.name,         fields.uuid,      Binding::isStatic,
-            fields.result,   fields.resultIsMany, fields.arguments, invoker};
+    return {Binding::handle,      fields.name,         fields.uuid,      Binding::isStatic,
+            fields.result,        fields.resultIsMany, fields.arguments, invoker,
+            fields.documentation, fields.returns};
 }
 
 }  // namespace arvex::utilities::meta_table

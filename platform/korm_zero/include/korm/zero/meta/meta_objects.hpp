@@ -87,6 +87,8 @@ namespace detail {
 /// saves and restores it as a whole.
 struct MetaState {
     std::u16string name;
+    // What the object is for, in a sentence or two, for the help of front ends.
+    std::u16string documentation;
     // Packages.
     std::u16string uri;
     // Types: the qualified name given at creation (empty: derived from the packages).
@@ -112,6 +114,7 @@ struct MetaState {
     bool isQualificationUnique = false;
     Property opposite;
     // Operations.
+    std::u16string resultDocumentation;  // what the result is
     bool isStatic = false;
     bool isPublic = true;
     bool isEvent = false;
@@ -139,6 +142,10 @@ class KORM_ZERO_EXPORT MetaObjectImpl : public ModelElement::Impl {
     /// The name as UTF-8.
     std::string getName8() const;
     void setName(std::u16string const& name);
+
+    /// What the object is for (empty when undocumented); front ends show it as help.
+    std::u16string const& getDocumentation() const noexcept { return m_state.documentation; }
+    void setDocumentation(std::u16string const& documentation);
 
     /// The owner (containing package, class or operation), or an empty handle.
     ModelElement getOwner() const;
@@ -401,6 +408,11 @@ class KORM_ZERO_EXPORT Operation::Impl : public TypedElement::Impl {
     void setIsPublic(bool value);
     bool isEvent() const noexcept { return state().isEvent; }
     void setIsEvent(bool value);
+    /// What the result is (empty for a void or undocumented operation).
+    std::u16string const& getResultDocumentation() const noexcept {
+        return state().resultDocumentation;
+    }
+    void setResultDocumentation(std::u16string const& documentation);
 
     /// The meta registry holds an invoker for this operation.
     bool hasInvoker() const;
