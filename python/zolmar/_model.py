@@ -70,27 +70,25 @@ def _call(model, name, outputs, *args):
     return _host.call_method(model._array, name, args, outputs)
 
 
-def _undo(self) -> bool:
-    """Undoes the last step of the model's history, if there is one (refused inside a
-    transaction and on a frozen model).
+def _replay(name, can, step, done):
+    """undo or redo: the host method `name`, telling whether there was a step (`can`)."""
+
+    def replay(self) -> bool:
+        had = bool(getattr(self, can)())
+        _call(self, name, 0)
+        return had
+
+    replay.__doc__ = f"""{step.capitalize()}, if there is one (refused inside a transaction and on
+    a frozen model).
 
     Returns:
-        bool: True when a step was undone, False when there was none (nothing changed).
+        bool: True when a step was {done}, False when there was none (nothing changed).
     """
-    had = bool(self.canUndo())
-    _call(self, "undo", 0)
-    return had
+    return replay
 
 
-def _redo(self) -> bool:
-    """Redoes the last undone step, if there is one.
-
-    Returns:
-        bool: True when a step was redone, False when there was none (nothing changed).
-    """
-    had = bool(self.canRedo())
-    _call(self, "redo", 0)
-    return had
+_undo = _replay("undo", "canUndo", "undoes the last step of the model's history", "undone")
+_redo = _replay("redo", "canRedo", "redoes the last undone step", "redone")
 
 
 def _element_count(self) -> int:
