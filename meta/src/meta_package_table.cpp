@@ -187,11 +187,11 @@ constexpr ArgumentEntry UUID_MULTI_MAP_ERASE_PAIRS_KEY_AND_VALUE_ARGS[] = {
     {.handle = &M::UUIDMultiMap_erasePairsKeyAndValue_key,
      .name = u"key",
      .uuid = "68227c37-5f91-3ce2-8817-38c36f815a7a",
-     .documentation = u"The key of the pairs removed."},
+     .documentation = u"The key of the pair removed."},
     {.handle = &M::UUIDMultiMap_erasePairsKeyAndValue_value,
      .name = u"value",
      .uuid = "9126eac5-9ce8-3657-87dd-90166b4f1cd4",
-     .documentation = u"The value of the pairs removed."},
+     .documentation = u"The value of the pair removed."},
 };
 constexpr ArgumentEntry UUID_MULTI_MAP_ERASE_PAIRS_FOR_VALUE_ARGS[] = {
     {.handle = &M::UUIDMultiMap_erasePairsForValue_value,
@@ -228,7 +228,8 @@ constexpr OperationEntry UUID_MULTI_MAP_OPERATIONS[] = {
         {.name = u"erasePairsKeyAndValue",
          .uuid = "82ce579f-0edd-3f40-8a0a-b258baa62e13",
          .arguments = UUID_MULTI_MAP_ERASE_PAIRS_KEY_AND_VALUE_ARGS,
-         .documentation = u"Removes every pair of the key whose value is the given one."}),
+         .documentation = u"Removes the first pair of the key, in filing order, whose value is "
+                          u"the given one; later equal pairs stay."}),
     operation<ops::MultiErasePairsForValue>(
         {.name = u"erasePairsForValue",
          .uuid = "46d466f6-5a79-3707-8d74-067450b1b88e",
