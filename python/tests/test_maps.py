@@ -160,8 +160,10 @@ def test_uuid_to_uuid_map_indexes_containers_then_sub_keys(arvex, model):
         assert {c: dict(inner) for c, inner in tmap.items()} == expected
         assert all(isinstance(tmap[c], zolmar.maps.UUIDMap) for c in expected)
     absent = next(k for k in pool + [uuid.uuid4()] if k not in expected)
-    with pytest.raises(KeyError):
+    with pytest.raises(KeyError) as refused:
         tmap[absent]
+    assert refused.value.identifier == "Zolmar:collection:KeyNotFound"
+    assert refused.value.key == absent
     assert absent not in tmap and tmap.get(absent) is None
 
 

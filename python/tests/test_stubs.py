@@ -36,7 +36,11 @@ nested: UUIDToUUIDMap = arvex.UUIDToUUIDMap(model)
 nested.insert(key, key, value)
 inner: UUIDMap = nested[key]
 found: uuid.UUID = nested[key][key]
-print(count, len(hexes), text, values, found, missing)
+try:
+    umap.insertPair(key, value)
+except zolmar.UniquenessError as refused:
+    identifier: str = refused.identifier
+print(count, len(hexes), text, values, found, missing, identifier)
 """
 
 # Each line marked so must be an error.
@@ -100,4 +104,5 @@ def test_stubs_name_what_the_built_classes_have(arvex):
         assert ours <= declared, ours - declared
     package = stub_members("__init__.pyi")
     assert set(package) <= set(dir(zolmar))
+    assert set(zolmar._errors.__all__) <= set(package)  # every error class a caller catches
     assert (PACKAGE / "py.typed").is_file()

@@ -18,7 +18,7 @@ import contextlib
 import functools
 import itertools
 
-from . import _host
+from . import _errors, _host
 
 # The keyed collection of each map class and its entries' key and value properties.
 _PAIRS, _KEY, _VALUE = "Pairs", "Key", "Value"
@@ -112,7 +112,7 @@ def _erase(mapping, key, erase):
     if not _get(mapping, key, False):
         if not mapping.isValid():
             erase(key)
-        raise KeyError(key)
+        raise _errors.key_error(key)
     erase(key)
 
 
@@ -149,7 +149,7 @@ class UUIDMap(_Keyed, collections.abc.MutableMapping):
     def __getitem__(self, key):
         value = _host.keyed_get(self._array, _PAIRS, key, _VALUE, True)  # _get, one call less
         if value is None:
-            raise KeyError(key)
+            raise _errors.key_error(key)
         return value
 
     def __setitem__(self, key, value):
@@ -197,7 +197,7 @@ class UUIDMultiMap(_Keyed):
     def __getitem__(self, key):
         values = _get(self, key, False)
         if not values:
-            raise KeyError(key)
+            raise _errors.key_error(key)
         return values
 
     def __delitem__(self, key):
@@ -243,7 +243,7 @@ class UUIDToUUIDMap(_Keyed):
 
     def __getitem__(self, container):
         if _get(self, container, True) is None:
-            raise KeyError(container)
+            raise _errors.key_error(container)
         return self.findValueForKey(container)
 
     def get(self, container, default=None):
