@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "host_bridge.hpp"
 #include "host_uuid.hpp"
 #include "korm/zero/collections/reference_collection.hpp"
 #include "korm/zero/meta/meta_objects.hpp"
@@ -237,14 +238,6 @@ class KeyedCollection {
     kz::meta::Property m_value;
 };
 
-/// Runs a read of the framework under the package's error translation: a framework or other
-/// native exception becomes the host error the host would raise for it (as if a host method had
-/// let it escape), Python errors pass unchanged (HostHooks::guard).
-template <class Read>
-void guardedRead(HostHooks const& hooks, Read&& read) {
-    hooks.guard(std::forward<Read>(read));
-}
-
 using Pair = std::pair<uuid, uuid>;
 
 /// A (key, value) tuple of uuid.UUID objects.
@@ -305,15 +298,20 @@ py::list listOf(std::vector<T> const& items, Make&& make) {
 
 }  // namespace
 
-void registerCollections(py::module_& module, HostHooks hooks) {
+void registerCollections(py::module_& module) {
+    // Each read runs under the package's error translation (runAsHostCall): a framework or
+    // other native exception becomes the host error the host would raise for it, as if a host
+    // method had let it escape; Python errors pass unchanged.
+    using zolmar::hostArrayOf;
+    using zolmar::runAsHostCall;
     // keyed_slices(owner, collection, key, value): the entries as they are now. Its
     // take(count, shown) gives what the next `count` entries show, an empty list at the end:
     // shown "items" (key, value) pairs, "keys" the keys not shown before (so each distinct key
     // once), "values" the values.
     py::class_<EntrySlices>(module, "EntrySlices")
-        .def("take", [hooks](EntrySlices& slices, std::size_t count, std::string const& shown) {
+        .def("take", [](EntrySlices& slices, std::size_t count, std::string const& shown) {
             std::vector<Pair> pairs;
-            guardedRead(hooks, [&] { pairs = slices.take(count); });
+            runAsHostCall([&] { pairs = slices.take(count); });
             if (shown == "items") {
                 return listOf(pairs, &pythonPair);
             }
@@ -331,39 +329,38 @@ void registerCollections(py::module_& module, HostHooks hooks) {
             }
             return listOf(single, &pythonUuid);
         });
-    module.def("keyed_slices", [hooks](py::handle owner, std::string const& collection,
-                                       std::string const& key, std::string const& value) {
+    module.def("keyed_slices", [](py::handle owner, std::string const& collection,
+                                  std::string const& key, std::string const& value) {
         std::optional<EntrySlices> slices;
-        guardedRead(hooks, [&] {
-            slices.emplace(KeyedCollection(hooks.array(owner), collection, key, value));
-        });
+        runAsHostCall(
+            [&] { slices.emplace(KeyedCollection(hostArrayOf(owner), collection, key, value)); });
         return std::move(*slices);
     });
     // uuid_of(x): the uuid.UUID of a uuid.UUID or of UUID text, refused as a UUID input of a
     // host method is.
-    module.def("uuid_of", [hooks](py::handle input) {
+    module.def("uuid_of", [](py::handle input) {
         uuid id;
-        guardedRead(hooks, [&] { id = uuidOfInput(input); });
+        runAsHostCall([&] { id = uuidOfInput(input); });
         return pythonUuid(id);
     });
     // keyed_count(..., distinct_keys): the number of entries, or of distinct keys.
-    module.def("keyed_count", [hooks](py::handle owner, std::string const& collection,
-                                      std::string const& key, std::string const& value,
-                                      bool distinctKeys) {
-        std::size_t n = 0;
-        guardedRead(hooks, [&] {
-            n = KeyedCollection(hooks.array(owner), collection, key, value).count(distinctKeys);
+    module.def(
+        "keyed_count", [](py::handle owner, std::string const& collection, std::string const& key,
+                          std::string const& value, bool distinctKeys) {
+            std::size_t n = 0;
+            runAsHostCall([&] {
+                n = KeyedCollection(hostArrayOf(owner), collection, key, value).count(distinctKeys);
+            });
+            return n;
         });
-        return n;
-    });
     // keyed_get(owner, collection, key, value, wanted): the values under `wanted` (a uuid.UUID
     // or UUID text) in filing order: a list, or for `single` the first value or None.
-    module.def("keyed_get", [hooks](py::handle owner, std::string const& collection,
-                                    py::handle wanted, std::string const& value, bool single) {
+    module.def("keyed_get", [](py::handle owner, std::string const& collection, py::handle wanted,
+                               std::string const& value, bool single) {
         std::vector<uuid> found;
-        guardedRead(hooks, [&] {
+        runAsHostCall([&] {
             uuid const id = uuidOfInput(wanted);  // first, as a host method reads its inputs
-            KeyedCollection keyed(hooks.array(owner), collection, std::string(), value);
+            KeyedCollection keyed(hostArrayOf(owner), collection, std::string(), value);
             found = keyed.valuesUnder(id);
         });
         if (single) {

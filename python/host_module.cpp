@@ -373,7 +373,7 @@ PYBIND11_MODULE(_host, m) {
         guarded([&] { host::setProperty(self.get(), name, v.get()); });
     });
     zolmar::defineModelFunctions(m);
-    zolmar_host::registerCollections(m, {&zolmar::runAsHostCall, &zolmar::hostArrayOf});
+    zolmar_host::registerCollections(m);
     m.def("live_object_count", [] { return host::liveObjectCount(); });
     m.def("live_element_count", [] { return korm::zero::ElementImpl::liveRecordCount(); });
 }
